@@ -1,0 +1,57 @@
+// Reads a stretch from the start of a ROM image, held either as a plain file
+// or as the first accepted entry of a ZIP archive, and records where it came
+// from: file name, entry name, image size and the archive's CRC-32.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+
+class CRomLoader {
+public:
+    static constexpr int MAX_EXTENSIONS = 10;
+
+    virtual ~CRomLoader() = default;
+
+    // Delivers `length` bytes of the image from `offset` into `buffer` and
+    // returns 0, or returns -1 and leaves both the buffer and the record of the
+    // last load untouched. Length 0 asks for everything from the offset on.
+    // Bytes the image does not have (a short file) are delivered as zeros.
+    int Load(const std::string& path, std::uint32_t offset, std::uint32_t length,
+             std::span<std::uint8_t> buffer);
+
+    // The characters after the last "." of `name`, upper-cased; "" when there
+    // is no "." or nothing follows it.
+    static std::string GetExtension(const std::string& name);
+
+    int GetExtensionCount() const { return m_nExtCount; }
+    const std::string& GetExtensionAt(int slot) const { return m_strExt.at(slot); }
+
+    // The record of the last successful load.
+    const std::string& GetFileName() const { return m_strFileName; }
+    const std::string& GetInnerName() const { return m_strInnerName; }
+    // Whole length of the image; 64 bits so that disc images over 4 GiB keep their size.
+    std::uint64_t GetSize() const { return m_dwSize; }
+    std::uint32_t GetCrc32() const { return m_dwCrc32; }
+
+protected:
+    CRomLoader() = default;
+
+    // Extensions a derived loader accepts, upper case, without the dot. The
+    // last slot in use names the archive type and is not taken inside an archive.
+    std::array<std::string, MAX_EXTENSIONS> m_strExt;
+    int m_nExtCount = 0;
+
+private:
+    int LoadPlain(const std::string& path, std::uint32_t offset, std::uint32_t length,
+                  std::span<std::uint8_t> buffer);
+    int LoadFromArchive(const std::string& path, std::uint32_t offset, std::uint32_t length,
+                        std::span<std::uint8_t> buffer);
+    bool IsAcceptedInArchive(const std::string& entryName) const;
+
+    std::string m_strFileName;
+    std::string m_strInnerName;
+    std::uint64_t m_dwSize = 0;
+    std::uint32_t m_dwCrc32 = 0;
+};

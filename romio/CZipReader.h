@@ -1,0 +1,41 @@
+// A ZIP archive opened for reading its central directory and one entry's
+// uncompressed bytes. Wraps minizip's unz interface; nothing else in the
+// program talks to minizip.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+class CZipReader {
+public:
+    struct EntryInfo {
+        std::string name; // as stored, up to its first zero byte
+        std::uint64_t uncompressedSize = 0;
+        std::uint32_t crc32 = 0;
+    };
+
+    CZipReader() = default;
+    CZipReader(const CZipReader&) = delete;
+    CZipReader& operator=(const CZipReader&) = delete;
+    ~CZipReader();
+
+    // Opens the archive (a regular file only); the first entry becomes current.
+    bool Open(const std::string& path);
+    // Number of entries the central directory claims.
+    std::uint64_t EntryCount() const;
+    // Information of the current entry; false when its directory record is unreadable.
+    bool GetCurrentEntry(EntryInfo& info) const;
+    // Moves to the next entry; false at the end of the directory or on damage.
+    bool GoToNextEntry();
+    // Opens the current entry for reading its uncompressed data.
+    bool OpenCurrentEntry();
+    // Reads up to buffer.size() uncompressed bytes, continuing where the last
+    // read stopped; returns how many were delivered.
+    std::size_t ReadCurrentEntry(std::span<std::uint8_t> buffer);
+    void CloseCurrentEntry();
+
+private:
+    void* m_hZip = nullptr; // unzFile
+    bool m_bEntryOpen = false;
+};

@@ -1,0 +1,93 @@
+// One directory listing per scan, bucketed by extension and sorted.
+#include "CFolderSearch.h"
+
+#include "NameOrder.h"
+#include "romio/CRomLoader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <memory>
+#include <string_view>
+
+namespace {
+
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view upper) {
+    if (a.size() != upper.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char c = a[i];
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+        if (c != upper[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Slot whose extension `name` ends in, or -1.
+int SlotOf(std::string_view name, const CRomLoader& loader) {
+    const auto dot = name.find_last_of('.');
+    if (dot == std::string_view::npos) {
+        return -1;
+    }
+    const std::string_view ext = name.substr(dot + 1);
+    for (int slot = 0; slot < loader.GetExtensionCount(); ++slot) {
+        const std::string& accepted = loader.GetExtensionAt(slot);
+        if (!accepted.empty() && EqualsIgnoringAsciiCase(ext, accepted)) {
+            return slot;
+        }
+    }
+    return -1;
+}
+
+bool ScanOrder(const std::string& a, const std::string& b) {
+    const int folded = CompareUpperCased(a, b);
+    return folded != 0 ? folded < 0 : a < b; // ties broken by the raw bytes
+}
+
+} // namespace
+
+int CFolderSearch::List(const std::string& folder, const CRomLoader& loader) {
+    m_groups.assign(static_cast<std::size_t>(std::max(loader.GetExtensionCount(), 0)), {});
+    const std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.empty() ? "/" : folder.c_str()));
+    if (!dir) {
+        return errno != 0 ? errno : EIO;
+    }
+    errno = 0;
+    while (const dirent* item = ::readdir(dir.get())) {
+        const std::string_view name = item->d_name;
+        if (name == "." || name == "..") {
+            continue;
+        }
+        const int slot = SlotOf(name, loader);
+        if (slot >= 0) {
+            m_groups[static_cast<std::size_t>(slot)].emplace_back(name);
+        }
+    }
+    const int readError = errno;
+    for (auto& group : m_groups) {
+        std::sort(group.begin(), group.end(), ScanOrder);
+    }
+    return readError;
+}
+
+const std::vector<std::string>& CFolderSearch::GetGroup(int slot) const {
+    return m_groups.at(static_cast<std::size_t>(slot));
+}
+
+std::size_t CFolderSearch::GetTotal() const {
+    std::size_t total = 0;
+    for (const auto& group : m_groups) {
+        total += group.size();
+    }
+    return total;
+}

@@ -1,0 +1,24 @@
+// The candidate files of one folder, for a scan: the names in the folder
+// itself whose extension (after the last ".", any case) is one of the loader's,
+// grouped in the loader's slot order, each group in a reproducible order.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class CRomLoader;
+
+class CFolderSearch {
+public:
+    // Lists `folder` once ("" stands for the root). Returns 0, or the errno
+    // of the failure when the folder cannot be read.
+    int List(const std::string& folder, const CRomLoader& loader);
+
+    // The names found for extension slot `slot`, in scan order.
+    const std::vector<std::string>& GetGroup(int slot) const;
+    int GetGroupCount() const { return static_cast<int>(m_groups.size()); }
+    std::size_t GetTotal() const;
+
+private:
+    std::vector<std::vector<std::string>> m_groups;
+};

@@ -1,0 +1,20 @@
+// Entry record: storing and restoring the header's information block.
+#include "CRomEntry.h"
+
+#include <algorithm>
+
+CRomEntry::CRomEntry(unsigned sliceLength)
+    : m_nSliceLen(static_cast<std::uint8_t>(sliceLength & 0xFF)),
+      m_pSlice(std::make_unique<std::uint8_t[]>(m_nSliceLen)) {}
+
+void CRomEntry::StoreSlice(const CartridgeHeader& header) {
+    // 0xA0 + 255 still lies inside the 512-byte header.
+    const auto first = header.begin() + HeaderOffset::NameFirst;
+    std::copy(first, first + m_nSliceLen, m_pSlice.get());
+}
+
+CartridgeHeader& CRomEntry::RestoreSlice(CartridgeHeader& header) const {
+    std::copy(m_pSlice.get(), m_pSlice.get() + m_nSliceLen,
+              header.begin() + HeaderOffset::NameFirst);
+    return header;
+}

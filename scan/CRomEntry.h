@@ -1,0 +1,45 @@
+// One ROM image found by a folder scan: where it is, the names to show for it,
+// its size and CRC-32, the scan's findings as flags, and a copy of the
+// header's information block (0xA0-0xBF) from which the details are decoded.
+#pragma once
+
+#include "header/CartridgeHeader.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+inline constexpr std::uint32_t ROMF_COMPLEMENT_ERROR = 0x08; // stored complement is wrong
+inline constexpr std::uint32_t ROMF_LOGO_ERROR = 0x10;       // boot logo is damaged
+
+class CRomEntry {
+public:
+    // Only the low 8 bits of `sliceLength` count; the scan always uses 32.
+    explicit CRomEntry(unsigned sliceLength);
+    virtual ~CRomEntry() = default;
+
+    CRomEntry(const CRomEntry&) = delete;
+    CRomEntry& operator=(const CRomEntry&) = delete;
+
+    // Copies the slice from the header's offset 0xA0 on.
+    void StoreSlice(const CartridgeHeader& header);
+    // Copies the slice back to 0xA0 onwards; no other byte of `header` changes.
+    CartridgeHeader& RestoreSlice(CartridgeHeader& header) const;
+
+    // The inner name when there is one, else the file name.
+    const std::string& GetDisplayName() const {
+        return m_strInnerName.empty() ? m_strFileName : m_strInnerName;
+    }
+    std::uint8_t GetSliceLength() const { return m_nSliceLen; }
+
+    std::string m_strPath;       // folder + "/" + file name
+    std::string m_strFileName;   // the file's name; for an archive the archive's
+    std::string m_strInnerName;  // the archive entry read, as stored; "" for a plain file
+    std::uint64_t m_dwSize = 0;  // image size in bytes (not wrapped at 4 GiB)
+    std::uint32_t m_dwCrc32 = 0; // the archive's CRC-32 of the entry; 0 for a plain file
+    std::uint32_t m_dwFlags = 0; // ROMF_* bits
+
+private:
+    std::uint8_t m_nSliceLen;
+    std::unique_ptr<std::uint8_t[]> m_pSlice;
+};

@@ -1,0 +1,25 @@
+// What the scan worker needs of its owner (the dialog, or the command line):
+// the ROM list's rows, the running entry count, and the end-of-scan notice.
+// The worker calls all of these from its own thread.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class IScanTarget {
+public:
+    virtual ~IScanTarget() = default;
+
+    // Number of rows in the ROM list; the index a new row gets.
+    virtual int GetRomRowCount() = 0;
+    // Adds a row with `text` at `row` (always the end during a scan).
+    virtual void InsertRomRow(int row, const std::string& text) = 0;
+    // Sets the row's item data: its entry's position in g_romEntries.
+    virtual void SetRomRowData(int row, std::int32_t itemData) = 0;
+    // The running entry count, m_nEntryCount.
+    virtual std::int32_t GetEntryCount() = 0;
+    virtual void IncrementEntryCount() = 0;
+    // WM_SCAN_DONE: the last row and entry have been added. Called exactly once
+    // per worker; it must not wait for the owner's thread.
+    virtual void PostScanDone() = 0;
+};
