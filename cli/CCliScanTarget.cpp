@@ -1,0 +1,64 @@
+// Rows, count and end-of-scan notice for the command line.
+#include "CCliScanTarget.h"
+
+#include <cstdio>
+
+namespace {
+constexpr auto kProgressInterval = std::chrono::milliseconds(100);
+}
+
+CCliScanTarget::CCliScanTarget(std::string progressLabel)
+    : m_strProgressLabel(std::move(progressLabel)) {}
+
+int CCliScanTarget::GetRomRowCount() {
+    return static_cast<int>(m_rows.size());
+}
+
+void CCliScanTarget::InsertRomRow(int row, const std::string& text) {
+    m_rows.insert(m_rows.begin() + row, Row{text, -1});
+    if (!m_strProgressLabel.empty()) {
+        ShowProgress(false);
+    }
+}
+
+void CCliScanTarget::SetRomRowData(int row, std::int32_t itemData) {
+    m_rows.at(static_cast<std::size_t>(row)).itemData = itemData;
+}
+
+std::int32_t CCliScanTarget::GetEntryCount() {
+    return m_nEntryCount;
+}
+
+void CCliScanTarget::IncrementEntryCount() {
+    ++m_nEntryCount;
+}
+
+void CCliScanTarget::PostScanDone() {
+    if (m_bProgressShown) {
+        ShowProgress(true);
+    }
+    const std::lock_guard lock(m_mutex);
+    m_bDone = true;
+    ++m_nDoneCount;
+    m_doneSignal.notify_all();
+}
+
+void CCliScanTarget::WaitForDone() {
+    std::unique_lock lock(m_mutex);
+    m_doneSignal.wait(lock, [this] { return m_bDone; });
+}
+
+void CCliScanTarget::ShowProgress(bool final) {
+    const auto now = std::chrono::steady_clock::now();
+    if (!final && now - m_lastProgress < kProgressInterval) {
+        return;
+    }
+    m_lastProgress = now;
+    m_bProgressShown = true;
+    if (final) {
+        std::fputs("\r\033[K", stderr); // the count was only for while it ran
+    } else {
+        std::fprintf(stderr, "\r%s: %zu images\033[K", m_strProgressLabel.c_str(), m_rows.size());
+    }
+    std::fflush(stderr);
+}

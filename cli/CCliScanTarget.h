@@ -1,0 +1,50 @@
+// The command line's side of a scan: keeps the rows the worker adds, shows a
+// progress count on a terminal, and lets the main thread wait for the end.
+#pragma once
+
+#include "scan/IScanTarget.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class CCliScanTarget : public IScanTarget {
+public:
+    struct Row {
+        std::string text;
+        std::int32_t itemData = -1;
+    };
+
+    // `progressLabel` non-empty: print a running count to stderr (a terminal).
+    explicit CCliScanTarget(std::string progressLabel = {});
+
+    int GetRomRowCount() override;
+    void InsertRomRow(int row, const std::string& text) override;
+    void SetRomRowData(int row, std::int32_t itemData) override;
+    std::int32_t GetEntryCount() override;
+    void IncrementEntryCount() override;
+    void PostScanDone() override;
+
+    // Blocks until PostScanDone() has been called.
+    void WaitForDone();
+    // The rows; read them only after WaitForDone().
+    std::vector<Row>& GetRows() { return m_rows; }
+    int GetDoneCount() const { return m_nDoneCount; }
+
+private:
+    void ShowProgress(bool final);
+
+    std::vector<Row> m_rows;
+    std::int32_t m_nEntryCount = 0;
+    std::string m_strProgressLabel;
+    std::chrono::steady_clock::time_point m_lastProgress{};
+    bool m_bProgressShown = false;
+
+    std::mutex m_mutex;
+    std::condition_variable m_doneSignal;
+    bool m_bDone = false;
+    int m_nDoneCount = 0;
+};

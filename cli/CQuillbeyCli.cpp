@@ -1,0 +1,160 @@
+// Argument handling and the two commands of quillbey-cli.
+#include "CQuillbeyCli.h"
+
+#include "CCliScanTarget.h"
+#include "EntryReport.h"
+#include "app/core/RomSort.h"
+#include "app/core/TextConversion.h"
+#include "romio/CGbaRomLoader.h"
+#include "scan/CReadROMs.h"
+#include "scan/CRomEntry.h"
+#include "scan/CRomEntryList.h"
+
+#include <CLI/CLI.hpp>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* kVersion = "0.92";
+
+void Print(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+void PrintError(const std::string& text) {
+    std::fprintf(stderr, "quillbey-cli: %s\n", text.c_str());
+}
+
+std::string Quoted(const std::string& path) {
+    return "'" + PathToUtf8(path) + "'";
+}
+
+// Why the loader could not read `path`, in words.
+std::string LoadFailureReason(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return std::strerror(errno);
+    }
+    if (S_ISDIR(info.st_mode)) {
+        return "is a folder";
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return "not a regular file";
+    }
+    if (::access(path.c_str(), R_OK) != 0) {
+        return std::strerror(errno);
+    }
+    if (CRomLoader::GetExtension(path) == "ZIP") {
+        return "not a ZIP archive, or no .bin, .gba or .agb entry in it";
+    }
+    return "cannot be read";
+}
+
+std::string Output(const std::vector<ReportedEntry>& entries, bool json,
+                   const std::string* folder) {
+    return json ? EntriesJsonDocument(entries, folder) : EntriesTable(entries);
+}
+
+bool AnyFault(const std::vector<ReportedEntry>& entries) {
+    return std::any_of(entries.begin(), entries.end(),
+                       [](const ReportedEntry& r) { return EntryHasFault(*r.entry); });
+}
+
+} // namespace
+
+int CQuillbeyCli::Run(int argc, char** argv) {
+    CLI::App app{"Quillbey: lists Game Boy Advance ROM images and decodes their cartridge headers.",
+                 "quillbey-cli"};
+    app.set_version_flag("--version", kVersion);
+    app.require_subcommand(1);
+
+    std::string folder;
+    CLI::App* scan = app.add_subcommand("scan", "List the images of a folder, sorted by name");
+    scan->add_flag("--json", m_bJson, "Write one JSON document");
+    scan->add_flag("--check", m_bCheck,
+                   "Exit with 3 when an image has no valid header or a logo or complement error");
+    scan->add_option("FOLDER", folder, "Folder to scan (its subfolders are not entered)")
+        ->required();
+
+    std::vector<std::string> files;
+    CLI::App* info = app.add_subcommand("info", "Decode the headers of single files");
+    info->add_flag("--json", m_bJson, "Write one JSON document");
+    info->add_flag("--check", m_bCheck,
+                   "Exit with 3 when an image has no valid header or a logo or complement error");
+    info->add_option("FILE", files, "ROM images or ZIP archives")->required();
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::fputs(app.help().c_str(), stdout);
+        return kExitOk;
+    } catch (const CLI::CallForVersion&) {
+        std::printf("%s\n", kVersion);
+        return kExitOk;
+    } catch (const CLI::ParseError& e) {
+        std::fprintf(stderr, "quillbey-cli: %s\n\n%s", e.what(), app.help().c_str());
+        return kExitUsage;
+    }
+    if (scan->parsed()) {
+        return RunScan(folder);
+    }
+    return RunInfo(files);
+}
+
+int CQuillbeyCli::RunScan(const std::string& folder) {
+    // As the dialog does: empty rows, entries and count, drop one trailing "/".
+    g_romEntries.RemoveAll();
+    std::string scanned = folder;
+    if (!scanned.empty() && scanned.back() == '/') {
+        scanned.pop_back();
+    }
+    CCliScanTarget target(::isatty(STDERR_FILENO) ? "Scanning " + PathToUtf8(folder) : "");
+    CReadROMs worker(target, scanned);
+    worker.CreateThread();
+    target.WaitForDone();
+    worker.Join();
+    if (worker.GetListError() != 0) {
+        PrintError("cannot read folder " + Quoted(folder) + ": " +
+                   std::strerror(worker.GetListError()));
+        return kExitError;
+    }
+
+    auto& rows = target.GetRows();
+    SortRomRows(rows, [](const CCliScanTarget::Row& row) { return row.itemData; });
+    std::vector<ReportedEntry> entries;
+    entries.reserve(rows.size());
+    for (const auto& row : rows) {
+        if (const CRomEntry* entry = g_romEntries.GetAt(static_cast<std::size_t>(row.itemData))) {
+            entries.push_back({entry, row.itemData});
+        }
+    }
+    Print(Output(entries, m_bJson, &folder));
+    return m_bCheck && AnyFault(entries) ? kExitFaults : kExitOk;
+}
+
+int CQuillbeyCli::RunInfo(const std::vector<std::string>& files) {
+    CGbaRomLoader loader;
+    CartridgeHeader header{};
+    CRomEntryList loaded;
+    std::vector<ReportedEntry> entries;
+    int exitCode = kExitOk;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (loader.Load(files[i], 0, static_cast<std::uint32_t>(header.size()), header) == -1) {
+            PrintError("cannot read " + Quoted(files[i]) + ": " + LoadFailureReason(files[i]));
+            exitCode = kExitError;
+            continue;
+        }
+        const std::size_t position =
+            loaded.Append(CReadROMs::MakeEntry(loader, header, files[i], loader.GetFileName()));
+        entries.push_back({loaded.GetAt(position), static_cast<std::int64_t>(i)});
+    }
+    Print(Output(entries, m_bJson, nullptr));
+    if (exitCode == kExitOk && m_bCheck && AnyFault(entries)) {
+        exitCode = kExitFaults;
+    }
+    return exitCode;
+}
