@@ -1,0 +1,51 @@
+# Shared by scripts/test and scripts/run: install what is missing, then
+# configure and build. Sourced, not run.
+
+QB_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+# Debian packages the build and the tests need.
+QB_BUILD_PACKAGES=(
+    g++ cmake ninja-build pkg-config
+    zlib1g-dev libminizip-dev qt6-base-dev
+    libgtest-dev nlohmann-json3-dev libcli11-dev
+)
+
+qb_missing_packages() {
+    local pkg
+    for pkg in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+            printf '%s\n' "$pkg"
+        fi
+    done
+}
+
+# Installs the given packages that are not installed yet. As root it runs
+# apt-get itself; otherwise it prints the command to run and fails.
+qb_ensure_packages() {
+    local missing
+    mapfile -t missing < <(qb_missing_packages "$@")
+    if [ "${#missing[@]}" -eq 0 ]; then
+        return 0
+    fi
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Quillbey needs these Debian packages. Install them with:" >&2
+        echo "  sudo apt-get install -y ${missing[*]}" >&2
+        return 1
+    fi
+    echo "Installing: ${missing[*]}"
+    if [ -z "${QB_APT_UPDATED:-}" ]; then
+        DEBIAN_FRONTEND=noninteractive apt-get update -q || return 1
+        QB_APT_UPDATED=1
+    fi
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# qb_build DIR [cmake options...]: configure once, then build incrementally.
+qb_build() {
+    local dir="$1"
+    shift
+    if [ ! -f "$dir/CMakeCache.txt" ]; then
+        cmake -S "$QB_ROOT" -B "$dir" -G Ninja "$@" || return 1
+    fi
+    cmake --build "$dir" -j "$(nproc)"
+}
