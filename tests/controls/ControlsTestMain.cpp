@@ -1,0 +1,16 @@
+// Runs every test group of the controls folder; fails when any group fails.
+#include "ControlsTests.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    int failures = 0;
+    failures += RunOpenErrorTextTests(argc, argv);
+    failures += RunFitToTextRectTests(argc, argv);
+    failures += RunLinkFallbackTests(argc, argv);
+    failures += RunDesktopHandlerTests(argc, argv);
+    failures += RunLinkLabelServicesTests(argc, argv);
+    failures += RunCLinkLabelTests(argc, argv);
+    return failures == 0 ? 0 : 1;
+}

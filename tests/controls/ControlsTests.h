@@ -1,0 +1,10 @@
+// Entry points of the link label's test groups, run one after another by
+// ControlsTestMain.cpp inside one application object.
+#pragma once
+
+int RunCLinkLabelTests(int argc, char** argv);
+int RunDesktopHandlerTests(int argc, char** argv);
+int RunFitToTextRectTests(int argc, char** argv);
+int RunLinkFallbackTests(int argc, char** argv);
+int RunLinkLabelServicesTests(int argc, char** argv);
+int RunOpenErrorTextTests(int argc, char** argv);
