@@ -106,6 +106,11 @@ int CQuillbeyCli::Run(int argc, char** argv) {
 }
 
 int CQuillbeyCli::RunScan(const std::string& folder) {
+    // "" would otherwise be read as the root, which only "/" stands for.
+    if (folder.empty()) {
+        PrintError("cannot read folder " + Quoted(folder) + ": " + std::strerror(ENOENT));
+        return kExitError;
+    }
     // As the dialog does: empty rows, entries and count, drop one trailing "/".
     g_romEntries.RemoveAll();
     std::string scanned = folder;

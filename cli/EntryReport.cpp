@@ -77,6 +77,8 @@ std::string EntryJson(const ReportedEntry& reported) {
     json["crc32"] = entry.m_dwCrc32;
     json["flags"] = entry.m_dwFlags;
     json["header_valid"] = HeaderValid(entry);
+    // Mirrors the panel's tick, which an invalid header never shows; the raw
+    // finding stays in "flags".
     json["logo_error"] = details.m_bLogoError;
     json["complement_error"] = (entry.m_dwFlags & ROMF_COMPLEMENT_ERROR) != 0;
     json["highlight_complement"] = details.m_bHighlightComplement;

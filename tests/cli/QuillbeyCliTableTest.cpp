@@ -1,0 +1,147 @@
+// quillbey-cli's table: header line, column order and alignment, the FLAGS
+// texts, and the rows in the order the program shows them.
+#include "CliTest.h"
+#include "app/core/TextConversion.h"
+#include "tests/support/ZipBuilder.h"
+
+#include <gmock/gmock.h>
+
+#include <sstream>
+
+using namespace testing_support;
+using ::testing::ElementsAre;
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// A table line cut into its cells: cells are separated by two or more spaces.
+std::vector<std::string> Cells(const std::string& line) {
+    std::vector<std::string> cells;
+    std::size_t start = 0;
+    while (start < line.size()) {
+        std::size_t gap = line.find("  ", start);
+        cells.push_back(line.substr(start, gap - start));
+        if (gap == std::string::npos) {
+            break;
+        }
+        start = line.find_first_not_of(' ', gap);
+    }
+    return cells;
+}
+
+// Where each cell of a table line starts, counted in characters (UTF-8).
+std::vector<std::size_t> ColumnStarts(const std::string& line) {
+    std::vector<std::size_t> starts;
+    std::size_t column = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if ((static_cast<unsigned char>(line[i]) & 0xC0) == 0x80) {
+            continue; // a continuation byte adds no character
+        }
+        const bool afterGap = i == 0 || (i >= 2 && line[i - 1] == ' ' && line[i - 2] == ' ');
+        if (line[i] != ' ' && afterGap) {
+            starts.push_back(column);
+        }
+        ++column;
+    }
+    return starts;
+}
+
+} // namespace
+
+TEST_F(CliTest, TableListsNameSerialMakerVersionSizeAndFlags) {
+    HeaderFields sound;
+    sound.title = "SOUND";
+    sound.gameCode = "QSDJ";
+    sound.maker = "01";
+    sound.version = 2;
+    WriteImage("sound.gba", sound, 2048);
+    HeaderFields both;
+    both.gameCode = "QBTP";
+    both.maker = "5X";
+    both.logoIntact = false;
+    both.complementRight = false;
+    WriteImage("Both Faults.agb", both, 1024);
+    HeaderFields logo;
+    logo.logoIntact = false;
+    logo.version = 255;
+    WriteImage("logo.bin", logo, 700);
+    HeaderFields complement;
+    complement.complementRight = false;
+    WriteImage("complement.gba", complement, 600);
+    HeaderFields junk;
+    junk.fixedValue = 0x12;
+    junk.logoIntact = false;
+    WriteImage("junk.bin", junk, 512);
+
+    const auto result = Run({"scan", m_dir.Path()});
+
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const auto lines = Lines(result.out);
+    ASSERT_EQ(lines.size(), 6u) << result.out;
+    EXPECT_THAT(Cells(lines[0]),
+                ElementsAre("NAME", "SERIAL", "MAKER", "VERSION", "SIZE", "FLAGS"));
+    EXPECT_THAT(Cells(lines[1]), ElementsAre("Both Faults.agb", "AGB-QBTP-EUR/EUU/NOE",
+                                             "Micro\xC3\xAF"
+                                             "ds",
+                                             "1.0", "1024", "logo,complement"));
+    EXPECT_THAT(Cells(lines[2]), ElementsAre("complement.gba", "AGB-AQBE-USA", "Nintendo", "1.0",
+                                             "600", "complement"));
+    EXPECT_THAT(Cells(lines[3]), ElementsAre("junk.bin", "-", "-", "-", "512", "no-header"));
+    EXPECT_THAT(Cells(lines[4]),
+                ElementsAre("logo.bin", "AGB-AQBE-USA", "Nintendo", "1.255", "700", "logo"));
+    EXPECT_THAT(Cells(lines[5]),
+                ElementsAre("sound.gba", "AGB-QSDJ-JPN", "Nintendo", "1.2", "2048", "-"));
+}
+
+TEST_F(CliTest, TableColumnsLineUpInCharactersNotBytes) {
+    HeaderFields ascii;
+    WriteImage("plain-name.gba", ascii);
+    HeaderFields accented;
+    accented.maker = "5X"; // one two-byte character in UTF-8
+    WriteImage("\xE9t\xE9.gba", accented);
+
+    const auto result = Run({"scan", m_dir.Path()});
+
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    ASSERT_TRUE(IsValidUtf8(result.out));
+    const auto lines = Lines(result.out);
+    ASSERT_EQ(lines.size(), 3u);
+    // Each column starts at the same character position on every line.
+    const auto header = ColumnStarts(lines[0]);
+    ASSERT_EQ(header.size(), 6u);
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        EXPECT_EQ(ColumnStarts(lines[i]), header) << lines[i];
+    }
+}
+
+TEST_F(CliTest, TableOfAnEmptyFolderIsTheHeaderLineAlone) {
+    const auto result = Run({"scan", m_dir.Path()});
+
+    ASSERT_EQ(result.exitCode, 0);
+    const auto lines = Lines(result.out);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_THAT(Cells(lines[0]),
+                ElementsAre("NAME", "SERIAL", "MAKER", "VERSION", "SIZE", "FLAGS"));
+}
+
+TEST_F(CliTest, ArchivedImageRowShowsItsInnerName) {
+    WriteZip(m_dir / "pack.zip", {{"demo/b.agb", BuildImage(BuildHeader(), 512)}});
+    WriteImage("c.gba");
+    WriteImage("a.gba");
+
+    const auto result = Run({"scan", m_dir.Path()});
+
+    const auto lines = Lines(result.out);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(Cells(lines[1])[0], "a.gba");
+    EXPECT_EQ(Cells(lines[2])[0], "c.gba");
+    EXPECT_EQ(Cells(lines[3])[0], "demo/b.agb");
+}
