@@ -1,0 +1,32 @@
+// quillbey: the desktop program.
+#include "CQuillbeyApp.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFile>
+#include <QIcon>
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillbey"));
+    QApplication::setApplicationVersion(QStringLiteral("0.92"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/res/icon128.png")));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Lists the Game Boy Advance ROM images of a folder and decodes their cartridge headers."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("folder"),
+                                 QStringLiteral("Folder to show and scan at start."),
+                                 QStringLiteral("[FOLDER]"));
+    parser.process(application);
+
+    std::optional<std::string> startFolder;
+    if (!parser.positionalArguments().isEmpty()) {
+        startFolder = QFile::encodeName(parser.positionalArguments().front()).toStdString();
+    }
+    CQuillbeyApp app(std::move(startFolder));
+    app.InitInstance();
+    return 0;
+}

@@ -1,0 +1,404 @@
+// The main dialog driven as a user would: first run, browsing, sorting,
+// following the focus, the details panel, settings and stopping scans.
+#include "app/CQuillbeyDlg.h"
+#include "app/core/CProfileIni.h"
+#include "controls/CLinkLabel.h"
+#include "scan/CRomEntryList.h"
+#include "tests/support/HeaderBuilder.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/ZipBuilder.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeView>
+#include <condition_variable>
+#include <cstdlib>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+
+using namespace testing_support;
+
+namespace {
+
+constexpr int kScanTimeoutMs = 60000;
+
+std::vector<std::uint8_t> Image(const HeaderFields& fields, std::size_t size = 1024) {
+    return BuildImage(BuildHeader(fields), size);
+}
+
+// A header whose stored complement is 0x1F while its bytes call for 0x2A.
+std::vector<std::uint8_t> ComplementOneFImage(bool damagedLogo) {
+    CartridgeHeader header = BuildHeader({.title = "ODD ONE", .logoIntact = !damagedLogo});
+    header[0xBC] = 0; // version
+    // Adjust the unit-code byte until the bytes call for 0x2A.
+    for (int unit = 0; unit < 256; ++unit) {
+        header[0xB3] = static_cast<std::uint8_t>(unit);
+        if (ReferenceComplement(header) == 0x2A) {
+            break;
+        }
+    }
+    header[0xBD] = 0x1F;
+    return BuildImage(header, 2048);
+}
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+QStringList RowTexts(const CQuillbeyDlg& dlg) {
+    QStringList texts;
+    const CRomListModel* model = dlg.RomListModel();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        texts << model->index(row, 0).data().toString();
+    }
+    return texts;
+}
+
+QStringList FieldTexts(const CQuillbeyDlg& dlg) {
+    QStringList texts;
+    for (const QLineEdit* field : dlg.DetailFields()) {
+        texts << field->text();
+    }
+    return texts;
+}
+
+bool WaitIdle(const CQuillbeyDlg& dlg) {
+    return QTest::qWaitFor([&] { return !dlg.IsBusy(); }, kScanTimeoutMs);
+}
+
+// A picker that answers with a fixed folder, or cancels.
+CQuillbeyDlg::FolderPicker Answer(std::optional<QString> folder) {
+    return [folder](QWidget*) { return folder; };
+}
+
+// Holds the worker at its end-of-scan notice until released, so that the
+// dialog stays busy with all rows shown.
+class HeldDlg : public CQuillbeyDlg {
+public:
+    using CQuillbeyDlg::CQuillbeyDlg;
+    void PostScanDone() override {
+        {
+            std::unique_lock lock(m_mutex);
+            m_reached = true;
+            m_signal.notify_all();
+            m_signal.wait(lock, [this] { return m_released; });
+        }
+        CQuillbeyDlg::PostScanDone();
+    }
+    bool Reached() {
+        const std::lock_guard lock(m_mutex);
+        return m_reached;
+    }
+    void Release() {
+        const std::lock_guard lock(m_mutex);
+        m_released = true;
+        m_signal.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_signal;
+    bool m_reached = false;
+    bool m_released = false;
+};
+
+} // namespace
+
+class CQuillbeyDlgTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TempDir> m_config;
+
+    std::string SettingsPath() const { return m_config->Path() + "/quillbey/quillbey.ini"; }
+
+    void WriteSettings(const std::string& text) const {
+        m_config->MakeSubdir("quillbey");
+        m_config->WriteText("quillbey/quillbey.ini", text);
+    }
+
+    // A folder with three plain images (unsorted names) and an archive.
+    void FillSortFolder(const TempDir& dir) const {
+        dir.WriteFile("zeta.gba", Image({.title = "ZETA"}));
+        dir.WriteFile("Alpha.gba", Image({.title = "ALPHA"}));
+        dir.WriteFile("beta.GBA", Image({.title = "BETA"}));
+        WriteZip(dir / "c.zip",
+                 {{"readme.txt", TextBytes("hello")}, {"demo/b.agb", Image({.title = "DEMO B"})}});
+    }
+
+    void MoveFocusTo(CQuillbeyDlg& dlg, int row) {
+        // Moves only the focus, as Ctrl+arrow keys do, leaving the selection alone.
+        dlg.RomList()->selectionModel()->setCurrentIndex(dlg.RomListModel()->index(row, 0),
+                                                         QItemSelectionModel::NoUpdate);
+    }
+
+private slots:
+    void init() {
+        m_config = std::make_unique<TempDir>();
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_config->Path()));
+    }
+
+    void cleanup() { m_config.reset(); }
+
+    void firstRunStartsEmptyAndEscapeStoresTheFolder() {
+        CQuillbeyDlg dlg;
+        dlg.SetFolderPicker(Answer(std::nullopt));
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Quillbey 0.92"));
+        QCOMPARE(dlg.FolderField()->text(), QString());
+        QCOMPARE(dlg.RomListModel()->rowCount(), 0);
+        for (const QString& text : FieldTexts(dlg)) {
+            QCOMPARE(text, QString());
+        }
+        QVERIFY(!dlg.LogoErrorBox()->isChecked());
+        QVERIFY(!dlg.IsBusy());
+
+        QTest::keyClick(&dlg, Qt::Key_Return);
+        QTest::keyClick(&dlg, Qt::Key_Enter);
+        QVERIFY(dlg.isVisible());
+
+        QTest::keyClick(&dlg, Qt::Key_Escape);
+        QVERIFY(!dlg.isVisible());
+        const std::string stored = ReadText(SettingsPath());
+        QVERIFY(stored.find("[Settings]\n") != std::string::npos);
+        QVERIFY(stored.find("Last Directory=\n") != std::string::npos);
+        QVERIFY(stored.find("%20") == std::string::npos);
+    }
+
+    void browsingShowsSortedRowsWithMatchingItemData() {
+        TempDir roms;
+        FillSortFolder(roms);
+        CQuillbeyDlg dlg;
+        dlg.SetFolderPicker(Answer(QString::fromStdString(roms.Path())));
+        dlg.BrowseButton()->click();
+        QCOMPARE(dlg.FolderField()->text(), QString::fromStdString(roms.Path()));
+        QVERIFY(WaitIdle(dlg));
+        QCOMPARE(RowTexts(dlg), (QStringList{"Alpha.gba", "beta.GBA", "demo/b.agb", "zeta.gba"}));
+        QCOMPARE(g_romEntries.GetSize(), std::size_t{4});
+        for (int row = 0; row < dlg.RomListModel()->rowCount(); ++row) {
+            const CRomEntry* entry =
+                g_romEntries.GetAt(static_cast<std::size_t>(dlg.RomListModel()->GetItemData(row)));
+            QVERIFY(entry != nullptr);
+            QCOMPARE(QString::fromStdString(entry->GetDisplayName()), RowTexts(dlg)[row]);
+        }
+        // Scan order was grouped by extension: the archive's entry came last.
+        QCOMPARE(dlg.RomListModel()->GetItemData(2), 3);
+    }
+
+    void cancellingTheBrowserKeepsEverything() {
+        TempDir roms;
+        FillSortFolder(roms);
+        CQuillbeyDlg dlg;
+        dlg.SetFolderPicker(Answer(QString::fromStdString(roms.Path())));
+        dlg.BrowseButton()->click();
+        QVERIFY(WaitIdle(dlg));
+        MoveFocusTo(dlg, 0);
+        const QStringList fields = FieldTexts(dlg);
+        const QStringList rows = RowTexts(dlg);
+
+        dlg.SetFolderPicker(Answer(std::nullopt));
+        dlg.BrowseButton()->click();
+        QVERIFY(!dlg.IsBusy());
+        QCOMPARE(RowTexts(dlg), rows);
+        QCOMPARE(FieldTexts(dlg), fields);
+        QCOMPARE(dlg.FolderField()->text(), QString::fromStdString(roms.Path()));
+    }
+
+    void panelFollowsTheFocusNotTheSelection() {
+        TempDir roms;
+        roms.WriteFile("a-both.gba", ComplementOneFImage(true));
+        roms.WriteFile("b-fine.gba", Image({.title = "FINE",
+                                            .gameCode = "AQBE",
+                                            .maker = "5X",
+                                            .unitCode = 0x01,
+                                            .deviceType = 0x80,
+                                            .version = 10},
+                                           1572864));
+        roms.WriteFile("c-nofixed.gba",
+                       Image({.title = "NOFIXED", .fixedValue = 0x95, .logoIntact = false}));
+        CQuillbeyDlg dlg;
+        dlg.ChooseFolder(roms.Path());
+        QVERIFY(WaitIdle(dlg));
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+
+        // Select the second row, then move only the focus to the first.
+        dlg.RomList()->setCurrentIndex(dlg.RomListModel()->index(1, 0));
+        MoveFocusTo(dlg, 0);
+        QCOMPARE(dlg.RomList()->selectionModel()->selectedRows().front().row(), 1);
+        QCOMPARE(FieldTexts(dlg)[0], QStringLiteral("ODD ONE"));
+        QCOMPARE(dlg.ComplementField()->text(), QStringLiteral("1Fh (2Ah)"));
+        QVERIFY(dlg.IsComplementHighlighted());
+        QCOMPARE(dlg.ComplementField()->palette().color(QPalette::Text), QColor(255, 0, 0));
+        QCOMPARE(dlg.ComplementField()->palette().color(QPalette::Base), QColor(192, 192, 192));
+        QVERIFY(dlg.LogoErrorBox()->isChecked());
+
+        // Keyboard focus move without selecting.
+        dlg.RomList()->setFocus();
+        QTest::keyClick(dlg.RomList(), Qt::Key_Down, Qt::ControlModifier);
+        QCOMPARE(dlg.RomList()->currentIndex().row(), 1);
+        QCOMPARE(FieldTexts(dlg),
+                 (QStringList{"FINE", "1.10", "AGB-AQBE-USA", QString::fromUtf8("Microïds"),
+                              "8 MBit = 1 MByte", "01h", "80h", FieldTexts(dlg)[7], "N/A"}));
+        QVERIFY(!dlg.IsComplementHighlighted());
+        QVERIFY(dlg.ComplementField()->palette().color(QPalette::Text) != QColor(255, 0, 0));
+        QVERIFY(!dlg.LogoErrorBox()->isChecked());
+
+        // A header whose fixed byte is not 0x96 shows nothing, flags or not.
+        MoveFocusTo(dlg, 2);
+        for (const QString& text : FieldTexts(dlg)) {
+            QCOMPARE(text, QString());
+        }
+        QVERIFY(!dlg.LogoErrorBox()->isChecked());
+    }
+
+    void logoErrorBoxCannotBeChangedByTheUser() {
+        TempDir roms;
+        roms.WriteFile("both.gba", ComplementOneFImage(true));
+        roms.WriteFile("fine.gba", Image({}));
+        CQuillbeyDlg dlg;
+        dlg.ChooseFolder(roms.Path());
+        QVERIFY(WaitIdle(dlg));
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        for (const int row : {0, 1}) {
+            MoveFocusTo(dlg, row);
+            const bool ticked = dlg.LogoErrorBox()->isChecked();
+            QCOMPARE(ticked, row == 0);
+            QTest::mouseClick(dlg.LogoErrorBox(), Qt::LeftButton);
+            QCOMPARE(dlg.LogoErrorBox()->isChecked(), ticked);
+            QTest::keyClick(dlg.LogoErrorBox(), Qt::Key_Space);
+            QCOMPARE(dlg.LogoErrorBox()->isChecked(), ticked);
+        }
+    }
+
+    void focusChangesWhileBusyAreIgnored() {
+        TempDir roms;
+        roms.WriteFile("one.gba", Image({.title = "ONE"}));
+        roms.WriteFile("two.gba", Image({.title = "TWO"}));
+        HeldDlg dlg;
+        dlg.ChooseFolder(roms.Path());
+        QVERIFY(QTest::qWaitFor([&] { return dlg.Reached(); }, kScanTimeoutMs));
+        QVERIFY(
+            QTest::qWaitFor([&] { return dlg.RomListModel()->rowCount() == 2; }, kScanTimeoutMs));
+        QVERIFY(dlg.IsBusy());
+        MoveFocusTo(dlg, 0);
+        QCOMPARE(FieldTexts(dlg)[0], QString());
+        dlg.Release();
+        QVERIFY(WaitIdle(dlg));
+        // The end of the scan refreshes nothing; the next change does.
+        QCOMPARE(FieldTexts(dlg)[0], QString());
+        MoveFocusTo(dlg, 1);
+        QCOMPARE(FieldTexts(dlg)[0], QStringLiteral("TWO"));
+    }
+
+    void trailingSeparatorIsDroppedForTheScanAndTheStoredFolder() {
+        TempDir roms;
+        roms.WriteFile("x.gba", Image({}));
+        {
+            CQuillbeyDlg dlg;
+            dlg.ChooseFolder(roms.Path() + "/");
+            QCOMPARE(dlg.FolderField()->text(), QString::fromStdString(roms.Path() + "/"));
+            QVERIFY(WaitIdle(dlg));
+            QCOMPARE(dlg.RomListModel()->rowCount(), 1);
+            MoveFocusTo(dlg, 0);
+            QCOMPARE(dlg.FolderField()->text(), QString::fromStdString(roms.Path()));
+            dlg.reject();
+        }
+        QVERIFY(ReadText(SettingsPath()).find("Last Directory=" + roms.Path() + "\n") !=
+                std::string::npos);
+        {
+            CQuillbeyDlg dlg;
+            dlg.ChooseFolder("/");
+            QVERIFY(WaitIdle(dlg));
+            QCOMPARE(dlg.FolderField()->text(), QStringLiteral("/"));
+            dlg.reject();
+        }
+        QVERIFY(ReadText(SettingsPath()).find("Last Directory=/\n") != std::string::npos);
+    }
+
+    void storedFolderIsShownAndScannedAndOtherKeysAreKept() {
+        TempDir roms;
+        FillSortFolder(roms);
+        WriteSettings("; kept comment\n[Other]\nKey=Value\n[Settings]\nLast Directory=" +
+                      roms.Path() + "\nExtra=1\n");
+        {
+            CQuillbeyDlg dlg;
+            QCOMPARE(dlg.FolderField()->text(), QString::fromStdString(roms.Path()));
+            QVERIFY(WaitIdle(dlg));
+            QCOMPARE(dlg.RomListModel()->rowCount(), 4);
+            dlg.reject();
+        }
+        const std::string stored = ReadText(SettingsPath());
+        QCOMPARE(stored, "; kept comment\n[Other]\nKey=Value\n[Settings]\nLast Directory=" +
+                             roms.Path() + "\nExtra=1\n");
+    }
+
+    void missingStoredFolderIsNotShownButNotErased() {
+        WriteSettings("[Settings]\nLast Directory=/no/such/folder/anywhere\n");
+        {
+            CQuillbeyDlg dlg;
+            QCOMPARE(dlg.FolderField()->text(), QString());
+            QVERIFY(!dlg.IsBusy());
+            dlg.reject();
+        }
+        QCOMPARE(ReadText(SettingsPath()),
+                 std::string("[Settings]\nLast Directory=/no/such/folder/anywhere\n"));
+    }
+
+    void startFolderArgumentWinsOverTheStoredOne() {
+        TempDir stored;
+        TempDir given;
+        given.WriteFile("given.gba", Image({}));
+        WriteSettings("[Settings]\nLast Directory=" + stored.Path() + "\n");
+        CQuillbeyDlg dlg(given.Path());
+        QCOMPARE(dlg.FolderField()->text(), QString::fromStdString(given.Path()));
+        QVERIFY(WaitIdle(dlg));
+        QCOMPARE(RowTexts(dlg), QStringList{"given.gba"});
+    }
+
+    void rebrowsingAndClosingMidScanFinishWithoutDeadlock() {
+        TempDir big;
+        const auto image = Image({}, 256);
+        for (int i = 0; i < 20000; ++i) {
+            big.WriteFile("rom" + std::to_string(i) + ".gba", image);
+        }
+        TempDir small;
+        FillSortFolder(small);
+
+        CQuillbeyDlg dlg;
+        dlg.ChooseFolder(big.Path());
+        QTest::qWait(20);
+        dlg.ChooseFolder(small.Path()); // stops and joins the first scan
+        QVERIFY(WaitIdle(dlg));
+        QCOMPARE(RowTexts(dlg), (QStringList{"Alpha.gba", "beta.GBA", "demo/b.agb", "zeta.gba"}));
+        QCOMPARE(g_romEntries.GetSize(), std::size_t{4});
+
+        dlg.ChooseFolder(big.Path());
+        QTest::qWait(20);
+        dlg.reject(); // closing mid-scan stops the worker
+        QVERIFY(!dlg.isVisible());
+        QVERIFY(dlg.RomListModel()->rowCount() <= static_cast<int>(g_romEntries.GetSize()));
+        QVERIFY(ReadText(SettingsPath()).find("Last Directory=" + big.Path() + "\n") !=
+                std::string::npos);
+    }
+
+    void linkLabelsAreSetUpAsTheDialogWants() {
+        CQuillbeyDlg dlg;
+        QVERIFY(dlg.MailLink()->toolTip().startsWith(QStringLiteral("mailto:")));
+        QVERIFY(!dlg.MailLink()->font().underline());
+        QVERIFY(dlg.WebLink()->font().underline());
+        QCOMPARE(dlg.WebLink()->toolTip(), dlg.WebLink()->text());
+    }
+};
+
+QTEST_MAIN(CQuillbeyDlgTest)
+#include "CQuillbeyDlgTest.moc"

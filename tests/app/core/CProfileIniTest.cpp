@@ -1,0 +1,126 @@
+// The settings file: round trip, other keys kept, damaged files survived.
+#include "app/core/CProfileIni.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using testing_support::ReadWholeFile;
+using testing_support::TempDir;
+
+namespace {
+
+std::string Text(const std::string& path) {
+    const auto bytes = ReadWholeFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+} // namespace
+
+TEST(ProfileIni, RoundTripWritesTheKeyLiterally) {
+    TempDir dir;
+    const std::string path = dir / "cfg/quillbey/quillbey.ini";
+    CProfileIni profile(path);
+    EXPECT_FALSE(profile.Read()); // nothing there yet
+    EXPECT_EQ(profile.GetString("Settings", "Last Directory"), std::nullopt);
+    profile.SetString("Settings", "Last Directory", "/roms/My Games");
+    ASSERT_EQ(profile.Write(), 0); // creates the folders too
+    EXPECT_EQ(Text(path), "[Settings]\nLast Directory=/roms/My Games\n");
+
+    CProfileIni again(path);
+    ASSERT_TRUE(again.Read());
+    EXPECT_EQ(again.GetString("Settings", "Last Directory"), "/roms/My Games");
+    EXPECT_EQ(again.GetString("settings", "last directory"), "/roms/My Games");
+}
+
+TEST(ProfileIni, OtherSectionsKeysAndCommentsAreKept) {
+    TempDir dir;
+    const std::string original = "; comment\n[Window]\nX=10\n\n[Settings]\nTheme=dark\n"
+                                 "Last Directory=/old\n[Later]\nY=2\n";
+    const std::string path = dir.WriteText("q.ini", original);
+    CProfileIni profile(path);
+    ASSERT_TRUE(profile.Read());
+    profile.SetString("Settings", "Last Directory", "/new");
+    ASSERT_EQ(profile.Write(), 0);
+    EXPECT_EQ(Text(path), "; comment\n[Window]\nX=10\n\n[Settings]\nTheme=dark\n"
+                          "Last Directory=/new\n[Later]\nY=2\n");
+
+    // A key new to an existing section goes after that section's last key.
+    CProfileIni added(path);
+    ASSERT_TRUE(added.Read());
+    added.SetString("Window", "Y", "20");
+    ASSERT_EQ(added.Write(), 0);
+    EXPECT_EQ(Text(path), "; comment\n[Window]\nX=10\nY=20\n\n[Settings]\nTheme=dark\n"
+                          "Last Directory=/new\n[Later]\nY=2\n");
+}
+
+TEST(ProfileIni, ValuesCannotBreakTheFileIntoLines) {
+    TempDir dir;
+    CProfileIni profile(dir / "q.ini");
+    profile.SetString("Settings", "Last Directory", "/odd\nname");
+    ASSERT_EQ(profile.Write(), 0);
+    EXPECT_EQ(Text(dir / "q.ini"), "[Settings]\nLast Directory=/odd\n");
+}
+
+TEST(ProfileIni, DamagedFilesReadAsNoSettingsAndAreRewrittenClean) {
+    TempDir dir;
+    std::string binary = "[Settings]\nLast Directory=/x\n";
+    binary += std::string("\0\x01\xFF\xFE", 4);
+    const std::string big(CProfileIni::kMaxFileSize + 1, 'a');
+    const std::pair<std::string, std::string> cases[] = {
+        {"binary.ini", binary},
+        {"huge.ini", big},
+    };
+    for (const auto& [name, content] : cases) {
+        const std::string path = dir.WriteText(name, content);
+        CProfileIni profile(path);
+        EXPECT_FALSE(profile.Read()) << name;
+        EXPECT_EQ(profile.GetString("Settings", "Last Directory"), std::nullopt) << name;
+        profile.SetString("Settings", "Last Directory", "/clean");
+        ASSERT_EQ(profile.Write(), 0) << name;
+        EXPECT_EQ(Text(path), "[Settings]\nLast Directory=/clean\n") << name;
+    }
+}
+
+TEST(ProfileIni, HalfWrittenFileKeepsItsGoodLines) {
+    TempDir dir;
+    const std::string path = dir.WriteText("half.ini", "[Settings]\nLast Directory=/ok\n[Oth");
+    CProfileIni profile(path);
+    ASSERT_TRUE(profile.Read());
+    EXPECT_EQ(profile.GetString("Settings", "Last Directory"), "/ok");
+    ASSERT_EQ(profile.Write(), 0);
+    EXPECT_EQ(Text(path), "[Settings]\nLast Directory=/ok\n");
+}
+
+TEST(ProfileIni, UnreadableOrNonFileSettingsReadAsNone) {
+    TempDir dir;
+    dir.MakeSubdir("folder.ini");
+    CProfileIni folder(dir / "folder.ini");
+    EXPECT_FALSE(folder.Read());
+    if (::geteuid() != 0) { // root reads files whatever their mode
+        const std::string path = dir.WriteText("locked.ini", "[Settings]\nLast Directory=/x\n");
+        ::chmod(path.c_str(), 0);
+        CProfileIni locked(path);
+        EXPECT_FALSE(locked.Read());
+    }
+}
+
+TEST(ProfileIni, FailedWriteLeavesTheOldFileAndSaysWhy) {
+    TempDir dir;
+    const std::string folder = dir.MakeSubdir("ro");
+    const std::string path = dir.WriteText("ro/q.ini", "[Settings]\nLast Directory=/old\n");
+    // A path under a regular file can never be created, whoever runs the test.
+    CProfileIni impossible(path + "/sub/q.ini");
+    impossible.SetString("Settings", "Last Directory", "/new");
+    EXPECT_NE(impossible.Write(), 0);
+
+    if (::geteuid() != 0) {
+        ::chmod(folder.c_str(), 0555);
+        CProfileIni readOnly(path);
+        ASSERT_TRUE(readOnly.Read());
+        readOnly.SetString("Settings", "Last Directory", "/new");
+        EXPECT_NE(readOnly.Write(), 0);
+        ::chmod(folder.c_str(), 0755);
+    }
+    EXPECT_EQ(Text(path), "[Settings]\nLast Directory=/old\n");
+}
