@@ -206,6 +206,9 @@ void CQuillbeyDlg::CreateWidgets() {
     m_editFolder = new QLineEdit(this); // 1007
     m_editFolder->setReadOnly(true);
     m_editFolder->setFrame(false);
+    QPalette folderColours = m_editFolder->palette();
+    folderColours.setColor(QPalette::Base, folderColours.color(QPalette::Window));
+    m_editFolder->setPalette(folderColours);
     m_editFolder->setFocusPolicy(Qt::ClickFocus);
     m_editFolder->setGeometry(units.ToPixels(7, 13, 87, 12));
 

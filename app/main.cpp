@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFile>
+#include <QFileInfo>
 #include <QIcon>
 
 int main(int argc, char** argv) {
@@ -24,7 +25,10 @@ int main(int argc, char** argv) {
 
     std::optional<std::string> startFolder;
     if (!parser.positionalArguments().isEmpty()) {
-        startFolder = QFile::encodeName(parser.positionalArguments().front()).toStdString();
+        // Stored at close, so kept absolute: a relative path would mean
+        // something else in the next run.
+        const QString folder = QFileInfo(parser.positionalArguments().front()).absoluteFilePath();
+        startFolder = QFile::encodeName(folder).toStdString();
     }
     CQuillbeyApp app(std::move(startFolder));
     app.InitInstance();
