@@ -8,8 +8,11 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/ZipBuilder.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -389,6 +392,51 @@ private slots:
         QVERIFY(dlg.RomListModel()->rowCount() <= static_cast<int>(g_romEntries.GetSize()));
         QVERIFY(ReadText(SettingsPath()).find("Last Directory=" + big.Path() + "\n") !=
                 std::string::npos);
+    }
+
+    void droppingAFolderScansItAsIfBrowsed() {
+        TempDir roms;
+        FillSortFolder(roms);
+        CQuillbeyDlg dlg;
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(roms.Path()))});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(&dlg, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&dlg, &drop);
+        QCOMPARE(dlg.FolderField()->text(), QString::fromStdString(roms.Path()));
+        QVERIFY(WaitIdle(dlg));
+        QCOMPARE(dlg.RomListModel()->rowCount(), 4);
+
+        // A file is not a folder: nothing is accepted or changed.
+        QMimeData file;
+        file.setUrls({QUrl::fromLocalFile(QString::fromStdString(roms / "zeta.gba"))});
+        QDragEnterEvent enterFile(QPoint(10, 10), Qt::CopyAction, &file, Qt::LeftButton,
+                                  Qt::NoModifier);
+        enterFile.setAccepted(false);
+        QApplication::sendEvent(&dlg, &enterFile);
+        QVERIFY(!enterFile.isAccepted());
+    }
+
+    void copyPutsTheFocusedImagesDetailsOnTheClipboard() {
+        TempDir roms;
+        roms.WriteFile("only.gba", Image({.title = "CLIPPED", .maker = "5X"}));
+        CQuillbeyDlg dlg;
+        dlg.ChooseFolder(roms.Path());
+        QVERIFY(WaitIdle(dlg));
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QApplication::clipboard()->clear();
+        MoveFocusTo(dlg, 0);
+        dlg.RomList()->setFocus();
+        QTest::keySequence(dlg.RomList(), QKeySequence::Copy);
+        const QString text = QApplication::clipboard()->text();
+        QVERIFY(text.startsWith(QStringLiteral("only.gba\n")));
+        QVERIFY(text.contains(QStringLiteral("Internal Name: CLIPPED\n")));
+        QVERIFY(text.contains(QString::fromUtf8("Maker: Microïds\n")));
+        QVERIFY(text.contains(QStringLiteral("Logo Error: no\n")));
     }
 
     void linkLabelsAreSetUpAsTheDialogWants() {
