@@ -14,3 +14,18 @@ if(QB_SANITIZE)
     set(CMAKE_EXE_LINKER_FLAGS "${CMAKE_EXE_LINKER_FLAGS} ${_qb_san}")
     set(CMAKE_SHARED_LINKER_FLAGS "${CMAKE_SHARED_LINKER_FLAGS} ${_qb_san}")
 endif()
+
+# The fuzz build instruments every library for libFuzzer, ASan and UBSan, so
+# that coverage and memory checks reach into the core the fuzz targets call;
+# the targets themselves add the fuzzer runtime (fuzz/CMakeLists.txt).
+if(QB_BUILD_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        message(FATAL_ERROR "QB_BUILD_FUZZ needs clang: configure with CC=clang CXX=clang++")
+    endif()
+    set(_qb_fuzz "-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all")
+    string(APPEND _qb_fuzz " -fno-omit-frame-pointer")
+    set(CMAKE_C_FLAGS "${CMAKE_C_FLAGS} ${_qb_fuzz}")
+    set(CMAKE_CXX_FLAGS "${CMAKE_CXX_FLAGS} ${_qb_fuzz}")
+    set(CMAKE_EXE_LINKER_FLAGS "${CMAKE_EXE_LINKER_FLAGS} -fsanitize=address,undefined")
+    set(CMAKE_SHARED_LINKER_FLAGS "${CMAKE_SHARED_LINKER_FLAGS} -fsanitize=address,undefined")
+endif()

@@ -10,6 +10,9 @@ QB_BUILD_PACKAGES=(
     libgtest-dev nlohmann-json3-dev libcli11-dev
 )
 
+# Further packages for the sanitizer and fuzzer runs of scripts/test.
+QB_CHECK_PACKAGES=(clang libclang-rt-14-dev)
+
 qb_missing_packages() {
     local pkg
     for pkg in "$@"; do
@@ -40,12 +43,24 @@ qb_ensure_packages() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
-# qb_build DIR [cmake options...]: configure once, then build incrementally.
+# qb_build DIR [cmake options...] [-- targets...]: configure once, then build
+# (only the targets named, if any) incrementally.
 qb_build() {
     local dir="$1"
     shift
+    local options=() targets=()
+    while [ $# -gt 0 ] && [ "$1" != "--" ]; do
+        options+=("$1")
+        shift
+    done
+    [ $# -gt 0 ] && shift
+    targets=("$@")
     if [ ! -f "$dir/CMakeCache.txt" ]; then
-        cmake -S "$QB_ROOT" -B "$dir" -G Ninja "$@" || return 1
+        cmake -S "$QB_ROOT" -B "$dir" -G Ninja "${options[@]}" || return 1
     fi
-    cmake --build "$dir" -j "$(nproc)"
+    if [ "${#targets[@]}" -gt 0 ]; then
+        cmake --build "$dir" -j "$(nproc)" --target "${targets[@]}"
+    else
+        cmake --build "$dir" -j "$(nproc)"
+    fi
 }
