@@ -358,8 +358,9 @@ int CQuillbeyDlg::GetRomRowCount() {
 }
 
 void CQuillbeyDlg::InsertRomRow(int row, const std::string& text) {
-    // Converted here, on the worker's thread, to keep the dialog's thread free.
-    PendingRow pending{row, {FromUtf8(FileNameToUtf8(text)), -1}};
+    // Converted here, on the worker's thread, to keep the dialog's thread free;
+    // a name that is valid UTF-8 (the usual case) goes to QString directly.
+    PendingRow pending{row, {IsValidUtf8(text) ? FromUtf8(text) : Show8Bit(text), -1}};
     const std::lock_guard lock(m_pendingMutex);
     m_pendingRows.push_back(std::move(pending));
     ++m_nRowCount;

@@ -14,8 +14,8 @@ int CCliScanTarget::GetRomRowCount() {
     return static_cast<int>(m_rows.size());
 }
 
-void CCliScanTarget::InsertRomRow(int row, const std::string& text) {
-    m_rows.insert(m_rows.begin() + row, Row{text, -1});
+void CCliScanTarget::InsertRomRow(int row, const std::string& /*text*/) {
+    m_rows.insert(m_rows.begin() + row, Row{-1});
     if (!m_strProgressLabel.empty()) {
         ShowProgress(false);
     }

@@ -13,8 +13,9 @@
 
 class CCliScanTarget : public IScanTarget {
 public:
+    // A row keeps only its item data: everything printed comes from the entry,
+    // so the row text is not copied.
     struct Row {
-        std::string text;
         std::int32_t itemData = -1;
     };
 

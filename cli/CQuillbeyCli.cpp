@@ -21,10 +21,6 @@ namespace {
 
 constexpr const char* kVersion = "0.92";
 
-void Print(const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-}
-
 void PrintError(const std::string& text) {
     std::fprintf(stderr, "quillbey-cli: %s\n", text.c_str());
 }
@@ -54,9 +50,12 @@ std::string LoadFailureReason(const std::string& path) {
     return "cannot be read";
 }
 
-std::string Output(const std::vector<ReportedEntry>& entries, bool json,
-                   const std::string* folder) {
-    return json ? EntriesJsonDocument(entries, folder) : EntriesTable(entries);
+void WriteOutput(const std::vector<ReportedEntry>& entries, bool json, const std::string* folder) {
+    if (json) {
+        WriteEntriesJsonDocument(entries, folder, stdout);
+    } else {
+        WriteEntriesTable(entries, stdout);
+    }
 }
 
 bool AnyFault(const std::vector<ReportedEntry>& entries) {
@@ -137,7 +136,7 @@ int CQuillbeyCli::RunScan(const std::string& folder) {
             entries.push_back({entry, row.itemData});
         }
     }
-    Print(Output(entries, m_bJson, &folder));
+    WriteOutput(entries, m_bJson, &folder);
     return m_bCheck && AnyFault(entries) ? kExitFaults : kExitOk;
 }
 
@@ -157,7 +156,7 @@ int CQuillbeyCli::RunInfo(const std::vector<std::string>& files) {
             loaded.Append(CReadROMs::MakeEntry(loader, header, files[i], loader.GetFileName()));
         entries.push_back({loaded.GetAt(position), static_cast<std::int64_t>(i)});
     }
-    Print(Output(entries, m_bJson, nullptr));
+    WriteOutput(entries, m_bJson, nullptr);
     if (exitCode == kExitOk && m_bCheck && AnyFault(entries)) {
         exitCode = kExitFaults;
     }

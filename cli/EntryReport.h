@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,11 @@ std::string EntriesJsonDocument(const std::vector<ReportedEntry>& entries,
 
 // Header line and one line per entry: name, serial, maker, version, size, flags.
 std::string EntriesTable(const std::vector<ReportedEntry>& entries);
+
+// The same two, written to `stream` block by block instead of returned whole.
+void WriteEntriesJsonDocument(const std::vector<ReportedEntry>& entries, const std::string* folder,
+                              std::FILE* stream);
+void WriteEntriesTable(const std::vector<ReportedEntry>& entries, std::FILE* stream);
 
 // True when the entry fails the fixed-value test or carries a flag.
 bool EntryHasFault(const CRomEntry& entry);

@@ -27,6 +27,19 @@ std::optional<CRegularFile> CRegularFile::Open(const std::string& path) {
     return CRegularFile(fd, static_cast<std::uint64_t>(info.st_size));
 }
 
+std::optional<CRegularFile> CRegularFile::OpenListed(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+        return errno == ELOOP ? Open(path) : std::nullopt;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    return CRegularFile(fd, static_cast<std::uint64_t>(info.st_size));
+}
+
 CRegularFile::CRegularFile(CRegularFile&& other) noexcept
     : m_fd(std::exchange(other.m_fd, -1)), m_size(other.m_size) {}
 

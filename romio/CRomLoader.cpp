@@ -7,12 +7,36 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <string_view>
 
 namespace {
 
-std::string LastPathComponent(const std::string& path) {
+// Where the last component of `path` starts.
+std::size_t LastComponentStart(const std::string& path) {
     const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+
+// True when the text after the last "." of `name`, with a-z upper-cased,
+// equals `accepted` exactly: GetExtension(name) == accepted without building
+// the extension, since Load runs once per file of a scan.
+bool ExtensionEquals(std::string_view name, std::string_view accepted) {
+    const auto dot = name.find_last_of('.');
+    const std::string_view ext =
+        dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
+    if (ext.size() != accepted.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < accepted.size(); ++i) {
+        char c = ext[i];
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+        if (c != accepted[i]) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // How many bytes a load delivers: the stretch asked for, or for length 0 the
@@ -60,15 +84,26 @@ std::string CRomLoader::GetExtension(const std::string& name) {
 
 int CRomLoader::Load(const std::string& path, std::uint32_t offset, std::uint32_t length,
                      std::span<std::uint8_t> buffer) {
-    if (GetExtension(path) == "ZIP") {
-        return LoadFromArchive(path, offset, length, buffer);
+    return LoadAny(path, offset, length, buffer, false);
+}
+
+int CRomLoader::LoadListedFile(const std::string& path, std::uint32_t offset, std::uint32_t length,
+                               std::span<std::uint8_t> buffer) {
+    return LoadAny(path, offset, length, buffer, true);
+}
+
+int CRomLoader::LoadAny(const std::string& path, std::uint32_t offset, std::uint32_t length,
+                        std::span<std::uint8_t> buffer, bool listed) {
+    if (ExtensionEquals(path, "ZIP")) {
+        return LoadFromArchive(path, offset, length, buffer, listed);
     }
-    return LoadPlain(path, offset, length, buffer);
+    return LoadPlain(path, offset, length, buffer, listed);
 }
 
 int CRomLoader::LoadPlain(const std::string& path, std::uint32_t offset, std::uint32_t length,
-                          std::span<std::uint8_t> buffer) {
-    const std::optional<CRegularFile> file = CRegularFile::Open(path);
+                          std::span<std::uint8_t> buffer, bool listed) {
+    const std::optional<CRegularFile> file =
+        listed ? CRegularFile::OpenListed(path) : CRegularFile::Open(path);
     if (!file) {
         return -1;
     }
@@ -80,7 +115,7 @@ int CRomLoader::LoadPlain(const std::string& path, std::uint32_t offset, std::ui
     const std::size_t got = file->ReadAt(offset, target);
     std::fill(target.begin() + static_cast<std::ptrdiff_t>(got), target.end(), std::uint8_t{0});
 
-    m_strFileName = LastPathComponent(path);
+    m_strFileName.assign(path, LastComponentStart(path)); // keeps its buffer from load to load
     m_strInnerName.clear();
     m_dwSize = file->Size();
     m_dwCrc32 = 0;
@@ -88,10 +123,9 @@ int CRomLoader::LoadPlain(const std::string& path, std::uint32_t offset, std::ui
 }
 
 bool CRomLoader::IsAcceptedInArchive(const std::string& entryName) const {
-    const std::string ext = GetExtension(entryName);
     // Every slot in use but the last, which names the archive type itself.
     for (int slot = 0; slot < m_nExtCount - 1; ++slot) {
-        if (ext == m_strExt[slot]) {
+        if (ExtensionEquals(entryName, m_strExt[slot])) {
             return true;
         }
     }
@@ -99,28 +133,26 @@ bool CRomLoader::IsAcceptedInArchive(const std::string& entryName) const {
 }
 
 int CRomLoader::LoadFromArchive(const std::string& path, std::uint32_t offset, std::uint32_t length,
-                                std::span<std::uint8_t> buffer) {
+                                std::span<std::uint8_t> buffer, bool listed) {
     CZipReader zip;
-    if (!zip.Open(path)) {
+    if (!zip.Open(path, listed)) {
         return -1;
     }
-    const std::uint64_t count = zip.EntryCount();
-    if (count == 0) {
+    if (zip.EntryCount() == 0) {
         return -1;
     }
-    // Walk the directory in order; a damaged record or a directory shorter
-    // than its claimed count ends the walk instead of re-reading one entry.
+    // Walk the directory in order until minizip reports its end: that is the
+    // claimed count, except that a count of 65,535 without zip64 records (how
+    // writers record "more than fit") is walked to the last record. A damaged
+    // record or a directory shorter than its count ends the walk too.
     CZipReader::EntryInfo entry;
     bool found = false;
-    for (std::uint64_t index = 0; index < count; ++index) {
-        if (!zip.GetCurrentEntry(entry)) {
-            break;
-        }
+    while (zip.GetCurrentEntry(entry)) {
         if (IsAcceptedInArchive(entry.name)) {
             found = true;
             break;
         }
-        if (index + 1 < count && !zip.GoToNextEntry()) {
+        if (!zip.GoToNextEntry()) {
             break;
         }
     }
@@ -143,7 +175,7 @@ int CRomLoader::LoadFromArchive(const std::string& path, std::uint32_t offset, s
     }
     std::fill(target.begin() + static_cast<std::ptrdiff_t>(got), target.end(), std::uint8_t{0});
 
-    m_strFileName = LastPathComponent(path);
+    m_strFileName.assign(path, LastComponentStart(path));
     m_strInnerName = entry.name;
     m_dwSize = entry.uncompressedSize;
     m_dwCrc32 = entry.crc32;

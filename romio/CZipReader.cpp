@@ -1,93 +1,56 @@
-// ZIP reading through minizip, with file access that refuses anything but a
-// regular file so that a FIFO named pack.zip cannot block the scan.
+// ZIP reading through minizip. The file access (CZipFileStream) refuses
+// anything but a regular file, so that a FIFO named pack.zip cannot block the
+// scan, and spares minizip's byte-wise reads the system calls.
 #include "CZipReader.h"
 
-#include "CRegularFile.h"
+#include "CZipFileStream.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <unistd.h>
 #include <unzip.h>
+#include <vector>
 
 namespace {
 
-voidpf ZCALLBACK OpenRegular(voidpf /*opaque*/, const void* filename, int mode) {
-    if (filename == nullptr ||
-        (mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) {
-        return nullptr;
+// Sets `name` to the text up to the first zero byte, reusing its buffer.
+void AssignTerminated(std::string& name, const char* chars, std::size_t length) {
+    name.assign(chars, ::strnlen(chars, length));
+}
+
+// A 32-bit size of all ones: the real size is in the zip64 extra block.
+constexpr std::uint64_t kZip64Marker = 0xFFFFFFFF;
+constexpr std::uint16_t kZip64ExtraId = 0x0001;
+
+std::uint64_t LittleEndian(std::span<const std::uint8_t> bytes) {
+    std::uint64_t value = 0;
+    for (std::size_t i = bytes.size(); i > 0; --i) {
+        value = (value << 8) | bytes[i - 1];
     }
-    auto file = CRegularFile::Open(static_cast<const char*>(filename));
-    if (!file) {
-        return nullptr;
+    return value;
+}
+
+// The uncompressed size in the zip64 extended information of a central
+// directory record's extra field: the block's first value, present when the
+// 32-bit field holds the marker. minizip as packaged on 64-bit systems never
+// takes it from there (its marker test compares against a 64-bit all-ones).
+std::optional<std::uint64_t> Zip64UncompressedSize(std::span<const std::uint8_t> extra) {
+    while (extra.size() >= 4) {
+        const auto id = static_cast<std::uint16_t>(LittleEndian(extra.first(2)));
+        const auto size = static_cast<std::size_t>(LittleEndian(extra.subspan(2, 2)));
+        if (size > extra.size() - 4) {
+            return std::nullopt;
+        }
+        if (id == kZip64ExtraId) {
+            return size >= 8 ? std::optional(LittleEndian(extra.subspan(4, 8))) : std::nullopt;
+        }
+        extra = extra.subspan(4 + size);
     }
-    const int fd = file->Release();
-    FILE* stream = ::fdopen(fd, "rb");
-    if (stream == nullptr) {
-        ::close(fd);
-    }
-    return stream;
-}
-
-uLong ZCALLBACK ReadStream(voidpf /*opaque*/, voidpf stream, void* buf, uLong size) {
-    return static_cast<uLong>(std::fread(buf, 1, size, static_cast<FILE*>(stream)));
-}
-
-uLong ZCALLBACK WriteStream(voidpf, voidpf, const void*, uLong) {
-    return 0; // archives are never written
-}
-
-ZPOS64_T ZCALLBACK TellStream(voidpf /*opaque*/, voidpf stream) {
-    const off_t pos = ::ftello(static_cast<FILE*>(stream));
-    return pos < 0 ? std::numeric_limits<ZPOS64_T>::max() : static_cast<ZPOS64_T>(pos);
-}
-
-long ZCALLBACK SeekStream(voidpf /*opaque*/, voidpf stream, ZPOS64_T offset, int origin) {
-    int whence = SEEK_SET;
-    switch (origin) {
-    case ZLIB_FILEFUNC_SEEK_CUR:
-        whence = SEEK_CUR;
-        break;
-    case ZLIB_FILEFUNC_SEEK_END:
-        whence = SEEK_END;
-        break;
-    case ZLIB_FILEFUNC_SEEK_SET:
-        break;
-    default:
-        return -1;
-    }
-    // A lying directory can ask for offsets no file has; refuse rather than wrap.
-    if (offset > static_cast<ZPOS64_T>(std::numeric_limits<off_t>::max())) {
-        return -1;
-    }
-    return ::fseeko(static_cast<FILE*>(stream), static_cast<off_t>(offset), whence) == 0 ? 0 : -1;
-}
-
-int ZCALLBACK CloseStream(voidpf /*opaque*/, voidpf stream) {
-    return std::fclose(static_cast<FILE*>(stream));
-}
-
-int ZCALLBACK ErrorStream(voidpf /*opaque*/, voidpf stream) {
-    return std::ferror(static_cast<FILE*>(stream));
-}
-
-zlib_filefunc64_def RegularFileFunctions() {
-    zlib_filefunc64_def functions{};
-    functions.zopen64_file = OpenRegular;
-    functions.zread_file = ReadStream;
-    functions.zwrite_file = WriteStream;
-    functions.ztell64_file = TellStream;
-    functions.zseek64_file = SeekStream;
-    functions.zclose_file = CloseStream;
-    functions.zerror_file = ErrorStream;
-    functions.opaque = nullptr;
-    return functions;
-}
-
-std::string TerminatedName(const char* chars, std::size_t length) {
-    return std::string(chars, ::strnlen(chars, length));
+    return std::nullopt;
 }
 
 } // namespace
@@ -99,8 +62,9 @@ CZipReader::~CZipReader() {
     }
 }
 
-bool CZipReader::Open(const std::string& path) {
-    zlib_filefunc64_def functions = RegularFileFunctions();
+bool CZipReader::Open(const std::string& path, bool listed) {
+    zlib_filefunc64_def functions;
+    CZipFileStream::FillFileFunctions(functions, listed);
     m_hZip = unzOpen2_64(path.c_str(), &functions);
     return m_hZip != nullptr;
 }
@@ -126,16 +90,23 @@ bool CZipReader::GetCurrentEntry(EntryInfo& info) const {
         return false;
     }
     if (fileInfo.size_filename < shortName.size()) {
-        info.name = TerminatedName(shortName.data(), fileInfo.size_filename);
+        AssignTerminated(info.name, shortName.data(), fileInfo.size_filename);
     } else {
         std::string longName(fileInfo.size_filename + 1, '\0');
         if (unzGetCurrentFileInfo64(m_hZip, &fileInfo, longName.data(), longName.size(), nullptr, 0,
                                     nullptr, 0) != UNZ_OK) {
             return false;
         }
-        info.name = TerminatedName(longName.data(), fileInfo.size_filename);
+        AssignTerminated(info.name, longName.data(), fileInfo.size_filename);
     }
     info.uncompressedSize = fileInfo.uncompressed_size;
+    if (info.uncompressedSize == kZip64Marker && fileInfo.size_file_extra > 0) {
+        std::vector<std::uint8_t> extra(fileInfo.size_file_extra);
+        if (unzGetCurrentFileInfo64(m_hZip, &fileInfo, nullptr, 0, extra.data(),
+                                    static_cast<uLong>(extra.size()), nullptr, 0) == UNZ_OK) {
+            info.uncompressedSize = Zip64UncompressedSize(extra).value_or(info.uncompressedSize);
+        }
+    }
     info.crc32 = static_cast<std::uint32_t>(fileInfo.crc);
     return true;
 }
@@ -161,9 +132,19 @@ std::size_t CZipReader::ReadCurrentEntry(std::span<std::uint8_t> buffer) {
     while (done < buffer.size()) {
         const auto chunk = static_cast<unsigned>(
             std::min<std::size_t>(buffer.size() - done, std::numeric_limits<int>::max()));
+        const ZPOS64_T before = unztell64(m_hZip);
         const int got = unzReadCurrentFile(m_hZip, buffer.data() + done, chunk);
-        if (got <= 0) {
-            break; // end of the entry, or damaged data: the rest stays as the caller set it
+        if (got < 0) {
+            // Damaged data: the read reports only the error, but what inflated
+            // before the damage is in the buffer and counted by the position.
+            const ZPOS64_T after = unztell64(m_hZip);
+            if (after > before && after - before <= chunk) {
+                done += static_cast<std::size_t>(after - before);
+            }
+            break;
+        }
+        if (got == 0) {
+            break; // end of the entry: the rest stays as the caller set it
         }
         done += static_cast<std::size_t>(got);
     }

@@ -21,7 +21,8 @@ public:
     ~CZipReader();
 
     // Opens the archive (a regular file only); the first entry becomes current.
-    bool Open(const std::string& path);
+    // `listed`: the name was just listed as a regular file (CRegularFile::OpenListed).
+    bool Open(const std::string& path, bool listed = false);
     // Number of entries the central directory claims.
     std::uint64_t EntryCount() const;
     // Information of the current entry; false when its directory record is unreadable.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <dirent.h>
 #include <memory>
@@ -54,10 +55,41 @@ bool ScanOrder(const std::string& a, const std::string& b) {
     return folded != 0 ? folded < 0 : a < b; // ties broken by the raw bytes
 }
 
+struct KeyedName {
+    UpperCasedPrefix key;
+    std::size_t index = 0; // in the group as listed
+};
+
+// Sorts a group's names in ScanOrder, and their flags with them; the names'
+// prefixes decide whenever they differ.
+void SortInScanOrder(std::vector<std::string>& names, std::vector<bool>& flags) {
+    std::vector<KeyedName> keyed;
+    keyed.reserve(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        keyed.push_back({UpperCasedPrefix::Of(names[i]), i});
+    }
+    std::sort(keyed.begin(), keyed.end(), [&names](const KeyedName& a, const KeyedName& b) {
+        const int order = a.key.Compare(b.key);
+        return order != 0 ? order < 0 : ScanOrder(names[a.index], names[b.index]);
+    });
+    std::vector<std::string> sortedNames;
+    std::vector<bool> sortedFlags;
+    sortedNames.reserve(names.size());
+    sortedFlags.reserve(names.size());
+    for (const KeyedName& item : keyed) {
+        sortedNames.push_back(std::move(names[item.index]));
+        sortedFlags.push_back(flags[item.index]);
+    }
+    names.swap(sortedNames);
+    flags.swap(sortedFlags);
+}
+
 } // namespace
 
 int CFolderSearch::List(const std::string& folder, const CRomLoader& loader) {
-    m_groups.assign(static_cast<std::size_t>(std::max(loader.GetExtensionCount(), 0)), {});
+    const auto groupCount = static_cast<std::size_t>(std::max(loader.GetExtensionCount(), 0));
+    m_groups.assign(groupCount, {});
+    m_listedRegular.assign(groupCount, {});
     const std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.empty() ? "/" : folder.c_str()));
     if (!dir) {
         return errno != 0 ? errno : EIO;
@@ -71,17 +103,22 @@ int CFolderSearch::List(const std::string& folder, const CRomLoader& loader) {
         const int slot = SlotOf(name, loader);
         if (slot >= 0) {
             m_groups[static_cast<std::size_t>(slot)].emplace_back(name);
+            m_listedRegular[static_cast<std::size_t>(slot)].push_back(item->d_type == DT_REG);
         }
     }
     const int readError = errno;
-    for (auto& group : m_groups) {
-        std::sort(group.begin(), group.end(), ScanOrder);
+    for (std::size_t group = 0; group < groupCount; ++group) {
+        SortInScanOrder(m_groups[group], m_listedRegular[group]);
     }
     return readError;
 }
 
 const std::vector<std::string>& CFolderSearch::GetGroup(int slot) const {
     return m_groups.at(static_cast<std::size_t>(slot));
+}
+
+bool CFolderSearch::IsListedRegular(int slot, std::size_t index) const {
+    return m_listedRegular.at(static_cast<std::size_t>(slot)).at(index);
 }
 
 std::size_t CFolderSearch::GetTotal() const {

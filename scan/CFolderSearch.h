@@ -16,9 +16,13 @@ public:
 
     // The names found for extension slot `slot`, in scan order.
     const std::vector<std::string>& GetGroup(int slot) const;
+    // True when the listing reported the name's file as a regular file (not
+    // a link, a folder, a device or of unknown type).
+    bool IsListedRegular(int slot, std::size_t index) const;
     int GetGroupCount() const { return static_cast<int>(m_groups.size()); }
     std::size_t GetTotal() const;
 
 private:
     std::vector<std::vector<std::string>> m_groups;
+    std::vector<std::vector<bool>> m_listedRegular; // alongside m_groups
 };

@@ -4,17 +4,19 @@
 #include <algorithm>
 
 CRomEntry::CRomEntry(unsigned sliceLength)
-    : m_nSliceLen(static_cast<std::uint8_t>(sliceLength & 0xFF)),
-      m_pSlice(std::make_unique<std::uint8_t[]>(m_nSliceLen)) {}
+    : m_nSliceLen(static_cast<std::uint8_t>(sliceLength & 0xFF)) {
+    if (m_nSliceLen > kInlineSliceLength) {
+        m_pSlice = std::make_unique<std::uint8_t[]>(m_nSliceLen);
+    }
+}
 
 void CRomEntry::StoreSlice(const CartridgeHeader& header) {
     // 0xA0 + 255 still lies inside the 512-byte header.
     const auto first = header.begin() + HeaderOffset::NameFirst;
-    std::copy(first, first + m_nSliceLen, m_pSlice.get());
+    std::copy(first, first + m_nSliceLen, SliceData());
 }
 
 CartridgeHeader& CRomEntry::RestoreSlice(CartridgeHeader& header) const {
-    std::copy(m_pSlice.get(), m_pSlice.get() + m_nSliceLen,
-              header.begin() + HeaderOffset::NameFirst);
+    std::copy(SliceData(), SliceData() + m_nSliceLen, header.begin() + HeaderOffset::NameFirst);
     return header;
 }

@@ -5,6 +5,8 @@
 
 #include "header/CartridgeHeader.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -40,6 +42,16 @@ public:
     std::uint32_t m_dwFlags = 0; // ROMF_* bits
 
 private:
+    // The slice's bytes: inside the entry when they fit (the scan's 32 always
+    // do), which spares every entry a second allocation.
+    std::uint8_t* SliceData() { return m_pSlice ? m_pSlice.get() : m_inlineSlice.data(); }
+    const std::uint8_t* SliceData() const {
+        return m_pSlice ? m_pSlice.get() : m_inlineSlice.data();
+    }
+
+    static constexpr std::size_t kInlineSliceLength = HeaderOffset::InfoBlockLength;
+
     std::uint8_t m_nSliceLen;
-    std::unique_ptr<std::uint8_t[]> m_pSlice;
+    std::array<std::uint8_t, kInlineSliceLength> m_inlineSlice{};
+    std::unique_ptr<std::uint8_t[]> m_pSlice; // only for a slice longer than that
 };

@@ -1,8 +1,10 @@
 // Windows-1252 and UTF-8 conversions. The output is always valid UTF-8.
 #include "TextConversion.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -76,7 +78,16 @@ std::size_t ValidSequenceLength(std::string_view text, std::size_t i) {
 std::string Cp1252ToUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (const char c : text) {
+    AppendCp1252AsUtf8(out, text);
+    return out;
+}
+
+void AppendCp1252AsUtf8(std::string& out, std::string_view text) {
+    // ASCII, which most header texts are, is copied as a block.
+    const auto firstHigh = std::find_if(
+        text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    out.append(text.begin(), firstHigh);
+    for (const char c : text.substr(static_cast<std::size_t>(firstHigh - text.begin()))) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte >= 0x80 && byte <= 0x9F) {
             AppendUtf8(out, kHighControls[byte - 0x80]);
@@ -84,11 +95,20 @@ std::string Cp1252ToUtf8(std::string_view text) {
             AppendUtf8(out, byte);
         }
     }
-    return out;
 }
 
 bool IsValidUtf8(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
+    std::size_t i = 0;
+    // Names and paths are mostly ASCII: pass over eight such bytes at a time.
+    while (i + sizeof(std::uint64_t) <= text.size()) {
+        std::uint64_t block = 0;
+        std::memcpy(&block, text.data() + i, sizeof block);
+        if ((block & 0x8080808080808080u) != 0) {
+            break;
+        }
+        i += sizeof block;
+    }
+    while (i < text.size()) {
         const std::size_t length = ValidSequenceLength(text, i);
         if (length == 0) {
             return false;

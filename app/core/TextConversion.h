@@ -8,6 +8,8 @@
 
 // Each byte read as Windows-1252 (0x81, 0x8D, 0x8F, 0x90, 0x9D as U+0081 etc.).
 std::string Cp1252ToUtf8(std::string_view text);
+// The same, appended to `out` (for output written in one buffer).
+void AppendCp1252AsUtf8(std::string& out, std::string_view text);
 
 bool IsValidUtf8(std::string_view text);
 

@@ -1,0 +1,348 @@
+// Micro-benchmarks of the core: the header decoders, Load on a plain image and
+// on a ZIP archive, the sort comparison and the 100,000-row sort, the details
+// texts and the command line's per-entry output. Run by bench/run --micro.
+#include "app/core/RomDetails.h"
+#include "app/core/RomSort.h"
+#include "cli/EntryReport.h"
+#include "romio/CGbaRomLoader.h"
+#include "scan/CFolderSearch.h"
+#include "scan/CReadROMs.h"
+#include "scan/CRomEntry.h"
+#include "scan/CRomEntryList.h"
+#include "scan/IScanTarget.h"
+#include "scan/NameOrder.h"
+#include "tests/support/HeaderBuilder.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/ZipBuilder.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <random>
+
+using namespace testing_support;
+
+namespace {
+
+constexpr std::uint32_t kHeaderBytes = 512;
+
+CartridgeHeader GoodHeader() {
+    return BuildHeader({.title = "STAR RACER", .gameCode = "ASRE", .maker = "01"});
+}
+
+// Realistic display names, reproducible: one to three words and a region.
+std::vector<std::string> MakeNames(std::size_t count) {
+    static const char* const words[] = {"Advance", "Quest", "Star",   "Dragon", "Racer",  "Puzzle",
+                                        "Knight",  "Tiny",  "Super",  "Mega",   "Kart",   "Legend",
+                                        "Soccer",  "Ninja", "Robot",  "Magic",  "Galaxy", "Pirate",
+                                        "Turbo",   "Sword", "Wizard", "Dino",   "Arena",  "Comet"};
+    static const char* const regions[] = {" (USA)", " (Europe)", " (Japan)", " (Germany)"};
+    static const char* const extensions[] = {".gba", ".GBA", ".agb", ".bin"};
+    std::mt19937 random(1);
+    std::vector<std::string> names;
+    names.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        std::string name;
+        const auto wordCount = 1 + random() % 3;
+        for (unsigned w = 0; w < wordCount; ++w) {
+            name += (w == 0 ? "" : " ");
+            name += words[random() % std::size(words)];
+        }
+        name += regions[random() % std::size(regions)];
+        name += " (" + std::to_string(i) + ")";
+        name += extensions[random() % std::size(extensions)];
+        names.push_back(std::move(name));
+    }
+    return names;
+}
+
+std::unique_ptr<CRomEntry> EntryFor(const CartridgeHeader& header, const std::string& fileName,
+                                    const std::string& innerName = "") {
+    auto entry = std::make_unique<CRomEntry>(32);
+    entry->StoreSlice(header);
+    entry->m_strPath = "/roms/" + fileName;
+    entry->m_strFileName = fileName;
+    entry->m_strInnerName = innerName;
+    entry->m_dwSize = 8u << 20;
+    entry->m_dwCrc32 = innerName.empty() ? 0 : 0x1234ABCD;
+    return entry;
+}
+
+// One plain 8 MiB image (sparse) and one archive holding a readme and the
+// deflated image, made once for the whole run.
+class LoadFixture {
+public:
+    LoadFixture() {
+        const CartridgeHeader header = GoodHeader();
+        m_plain = m_dir.WriteFile("Star Racer (USA).gba", header);
+        std::filesystem::resize_file(m_plain, 8u << 20);
+        m_zip = m_dir / "Star Racer (USA).zip";
+        WriteZip(m_zip, {{"readme.txt", TextBytes("Star Racer: read me first.\n")},
+                         {"Star Racer (USA).gba", BuildImage(header, 1u << 20)}});
+    }
+    const std::string& Plain() const { return m_plain; }
+    const std::string& Zip() const { return m_zip; }
+
+private:
+    TempDir m_dir;
+    std::string m_plain;
+    std::string m_zip;
+};
+
+LoadFixture& Files() {
+    static LoadFixture fixture;
+    return fixture;
+}
+
+// --- Header decoders ---
+
+void BM_CheckLogo(benchmark::State& state) {
+    const CartridgeHeader header = GoodHeader();
+    const CGbaRomLoader decoder;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(decoder.CheckLogo(header));
+    }
+}
+BENCHMARK(BM_CheckLogo);
+
+void BM_CalcComplement(benchmark::State& state) {
+    const CartridgeHeader header = GoodHeader();
+    const CGbaRomLoader decoder;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(decoder.CalcComplement(header));
+    }
+}
+BENCHMARK(BM_CalcComplement);
+
+void BM_GetInternalName(benchmark::State& state) {
+    const CartridgeHeader header = GoodHeader();
+    const CGbaRomLoader decoder;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(decoder.GetInternalName(header, true));
+    }
+}
+BENCHMARK(BM_GetInternalName);
+
+void BM_GetSerial(benchmark::State& state) {
+    const CartridgeHeader header = GoodHeader();
+    const CGbaRomLoader decoder;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(decoder.GetSerial(header));
+    }
+}
+BENCHMARK(BM_GetSerial);
+
+// Arg 0: a known maker ("01"); arg 1: an unknown one, which walks the whole table.
+void BM_GetMakerName(benchmark::State& state) {
+    const CartridgeHeader header =
+        BuildHeader({.maker = state.range(0) == 0 ? std::string("01") : std::string("Q?")});
+    const CGbaRomLoader decoder;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(decoder.GetMakerName(header));
+    }
+}
+BENCHMARK(BM_GetMakerName)->Arg(0)->Arg(1);
+
+// --- Loading ---
+
+void BM_LoadPlain(benchmark::State& state) {
+    const std::string& path = Files().Plain();
+    CGbaRomLoader loader;
+    CartridgeHeader header{};
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(loader.Load(path, 0, kHeaderBytes, header));
+    }
+}
+BENCHMARK(BM_LoadPlain);
+
+void BM_LoadZip(benchmark::State& state) {
+    const std::string& path = Files().Zip();
+    CGbaRomLoader loader;
+    CartridgeHeader header{};
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(loader.Load(path, 0, kHeaderBytes, header));
+    }
+}
+BENCHMARK(BM_LoadZip);
+
+void BM_MakeEntry(benchmark::State& state) {
+    CGbaRomLoader loader;
+    CartridgeHeader header{};
+    loader.Load(Files().Zip(), 0, kHeaderBytes, header);
+    const std::string path = Files().Zip();
+    const std::string fileName = loader.GetFileName();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(CReadROMs::MakeEntry(loader, header, path, fileName));
+    }
+}
+BENCHMARK(BM_MakeEntry);
+
+// --- Sorting ---
+
+void BM_CompareRomNames(benchmark::State& state) {
+    const auto a = EntryFor(GoodHeader(), "Star Racer (USA) (12).gba");
+    const auto b = EntryFor(GoodHeader(), "pack.zip", "STAR RACER (usa) (12).GBA");
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(CompareRomNames(*a, *b));
+        benchmark::DoNotOptimize(CompareRomNames(*b, *a));
+    }
+    state.SetItemsProcessed(2 * state.iterations());
+}
+BENCHMARK(BM_CompareRomNames);
+
+// Sorting the rows of a scan of range(0) images, as the dialog does at its end.
+// range(1) 1: the rows come as a scan delivers them, in four runs already in
+// order (one per extension); 0: in no order at all.
+void BM_SortRomRows(benchmark::State& state) {
+    struct Row {
+        std::string text;
+        std::int32_t itemData;
+    };
+    const auto count = static_cast<std::size_t>(state.range(0));
+    CRomEntryList entries;
+    std::vector<Row> scanned;
+    const CartridgeHeader header = GoodHeader();
+    std::vector<std::string> names = MakeNames(count);
+    if (state.range(1) == 1) {
+        const auto quarter = static_cast<std::ptrdiff_t>(count / 4);
+        for (std::ptrdiff_t run = 0; run < 4; ++run) {
+            const auto first = names.begin() + run * quarter;
+            std::sort(first, run == 3 ? names.end() : first + quarter,
+                      [](const std::string& a, const std::string& b) {
+                          return CompareUpperCased(a, b) < 0;
+                      });
+        }
+    }
+    for (const std::string& name : names) {
+        const auto position = entries.Append(EntryFor(header, name));
+        scanned.push_back({name, static_cast<std::int32_t>(position)});
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::vector<Row> rows = scanned;
+        state.ResumeTiming();
+        SortRomRows(
+            rows, [](const Row& row) { return row.itemData; }, entries);
+        benchmark::DoNotOptimize(rows.data());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_SortRomRows)
+    ->ArgNames({"rows", "scan_order"})
+    ->Args({10000, 1})
+    ->Args({100000, 1})
+    ->Args({100000, 0})
+    ->Unit(benchmark::kMillisecond);
+
+// Rows and entries of a real scan, for sorting them as the dialog does.
+class ScannedRows : public IScanTarget {
+public:
+    struct Row {
+        std::string text;
+        std::int32_t itemData = -1;
+    };
+
+    int GetRomRowCount() override { return static_cast<int>(m_rows.size()); }
+    void InsertRomRow(int /*row*/, const std::string& text) override {
+        m_rows.push_back({text, -1});
+    }
+    void SetRomRowData(int row, std::int32_t itemData) override {
+        m_rows[static_cast<std::size_t>(row)].itemData = itemData;
+    }
+    std::int32_t GetEntryCount() override { return m_nEntryCount; }
+    void IncrementEntryCount() override { ++m_nEntryCount; }
+    void PostScanDone() override {}
+
+    const std::vector<Row>& Rows() const { return m_rows; }
+
+private:
+    std::vector<Row> m_rows;
+    std::int32_t m_nEntryCount = 0;
+};
+
+// The scan of $QB_BENCH_SCAN_FOLDER (bench/run sets it to its 100,000-image
+// folder), sorted at the end as the dialog does; skipped without it.
+void BM_SortScannedRows(benchmark::State& state) {
+    const char* folder = std::getenv("QB_BENCH_SCAN_FOLDER");
+    if (folder == nullptr) {
+        state.SkipWithError("QB_BENCH_SCAN_FOLDER is not set");
+        return;
+    }
+    g_romEntries.RemoveAll();
+    ScannedRows target;
+    CReadROMs(target, folder).OnScanStart();
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto rows = target.Rows();
+        state.ResumeTiming();
+        SortRomRows(rows, [](const ScannedRows::Row& row) { return row.itemData; });
+        benchmark::DoNotOptimize(rows.data());
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(target.Rows().size()));
+    g_romEntries.RemoveAll();
+}
+BENCHMARK(BM_SortScannedRows)->Unit(benchmark::kMillisecond);
+
+// Listing $QB_BENCH_SCAN_FOLDER: one readdir pass, grouping and sorting.
+void BM_ListFolder(benchmark::State& state) {
+    const char* folder = std::getenv("QB_BENCH_SCAN_FOLDER");
+    if (folder == nullptr) {
+        state.SkipWithError("QB_BENCH_SCAN_FOLDER is not set");
+        return;
+    }
+    const CGbaRomLoader loader;
+    for (auto _ : state) {
+        CFolderSearch search;
+        benchmark::DoNotOptimize(search.List(folder, loader));
+    }
+}
+BENCHMARK(BM_ListFolder)->Unit(benchmark::kMillisecond);
+
+// --- Details texts and output ---
+
+void BM_ComputeRomDetails(benchmark::State& state) {
+    const auto entry = EntryFor(GoodHeader(), "pack.zip", "Star Racer (USA).gba");
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(ComputeRomDetails(*entry));
+    }
+}
+BENCHMARK(BM_ComputeRomDetails);
+
+void BM_FormatRomDetailsText(benchmark::State& state) {
+    const auto entry = EntryFor(GoodHeader(), "pack.zip", "Star Racer (USA).gba");
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(FormatRomDetailsText(*entry));
+    }
+}
+BENCHMARK(BM_FormatRomDetailsText);
+
+void BM_EntryJson(benchmark::State& state) {
+    const auto entry = EntryFor(GoodHeader(), "pack.zip", "Star Racer (USA).gba");
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(EntryJson({entry.get(), 7}));
+    }
+}
+BENCHMARK(BM_EntryJson);
+
+// The whole table or JSON document for 1,000 entries; arg 1 selects JSON.
+void BM_EntriesOutput(benchmark::State& state) {
+    CRomEntryList entries;
+    std::vector<ReportedEntry> reported;
+    const CartridgeHeader header = GoodHeader();
+    for (const std::string& name : MakeNames(1000)) {
+        const auto position = entries.Append(EntryFor(header, name));
+        reported.push_back({entries.GetAt(position), static_cast<std::int64_t>(position)});
+    }
+    const std::string folder = "/roms";
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(state.range(0) == 1 ? EntriesJsonDocument(reported, &folder)
+                                                     : EntriesTable(reported));
+    }
+    state.SetItemsProcessed(state.iterations() * 1000);
+}
+BENCHMARK(BM_EntriesOutput)->ArgName("json")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
