@@ -179,11 +179,22 @@ int CProfileIni::Write() const {
         content += line.text;
         content += '\n';
     }
-    const std::filesystem::path target(m_strPath);
+    // A settings file kept as a link to a regular file (say, in a dotfiles
+    // folder) is replaced where it really lives, so the link survives. A link
+    // to anything else (a device, a FIFO, nothing) is replaced itself: the
+    // program never renames over what is not a settings file.
     std::error_code error;
+    std::filesystem::path target(m_strPath);
+    if (std::filesystem::is_symlink(target, error) &&
+        std::filesystem::is_regular_file(target, error)) {
+        const std::filesystem::path real = std::filesystem::canonical(target, error);
+        if (!error) {
+            target = real;
+        }
+    }
     std::filesystem::create_directories(target.parent_path(), error);
 
-    std::string temp = m_strPath + ".XXXXXX";
+    std::string temp = target.string() + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) {
         return errno;
@@ -199,7 +210,7 @@ int CProfileIni::Write() const {
     if (::close(fd) != 0 && result == 0) {
         result = errno;
     }
-    if (result == 0 && ::rename(temp.c_str(), m_strPath.c_str()) != 0) {
+    if (result == 0 && ::rename(temp.c_str(), target.c_str()) != 0) {
         result = errno;
     }
     if (result != 0) {

@@ -8,6 +8,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 
 using namespace testing_support;
@@ -122,4 +123,59 @@ TEST(NameOrder, FoldsAsciiLettersUpAndComparesUnsignedBytes) {
     EXPECT_GT(CompareUpperCased("abc", "AB"), 0);
     EXPECT_EQ(CompareUpperCased("", ""), 0);
     EXPECT_LT(CompareUpperCased("", "a"), 0);
+}
+
+TEST(NameOrder, LongNamesDifferingOnlyInCaseOrLateStillCompareRightly) {
+    // Equal bytes are skipped in blocks; what follows them must still be folded.
+    EXPECT_EQ(CompareUpperCased("Advance Dragon Racer (usa).gba", "ADVANCE DRAGON RACER (USA).GBA"),
+              0);
+    EXPECT_LT(
+        CompareUpperCased("Advance Dragon Racer (Europe) a", "ADVANCE DRAGON RACER (EUROPE) B"), 0);
+    EXPECT_GT(
+        CompareUpperCased("Advance Dragon Racer (Europe) _", "advance dragon racer (europe) z"), 0);
+    EXPECT_LT(CompareUpperCased("Advance Dragon Racer", "advance dragon racer (USA)"), 0);
+    EXPECT_GT(CompareUpperCased("0123456789abcdef\xE9", "0123456789ABCDEFz"), 0);
+}
+
+TEST(FolderSearch, GroupOrderHoldsForNamesSharingLongPrefixes) {
+    TempDir dir;
+    // Alike for 16 bytes and more, alike but for case, and prefixes of each other.
+    const std::vector<std::string> names = {
+        "Advance Dragon Racer (USA) b.gba",
+        "advance dragon racer (usa) A.gba",
+        "ADVANCE DRAGON RACER (USA) a.gba",
+        "Advance Dragon.gba",
+        "Advance Dragon Racer.gba",
+        "advance dragon racer (usa) a.gba",
+        "Advance Dragon Racer_.gba",
+        "ADVANCE dragon.gba",
+        "a.gba",
+        "A.gba",
+        "0123456789abcdef\xE9.gba",
+        "0123456789ABCDEFz.gba",
+    };
+    for (const std::string& name : names) {
+        dir.WriteText(name, kAnyBytes);
+    }
+    // The order by upper-cased name, ties by the raw bytes, worked out here.
+    const auto upper = [](std::string text) {
+        for (char& c : text) {
+            if (c >= 'a' && c <= 'z') {
+                c = static_cast<char>(c - 'a' + 'A');
+            }
+        }
+        return text;
+    };
+    std::vector<std::string> expected = names;
+    std::sort(expected.begin(), expected.end(), [&](const std::string& a, const std::string& b) {
+        const std::string x = upper(a);
+        const std::string y = upper(b);
+        return x != y ? x < y : a < b; // std::string compares bytes as unsigned
+    });
+
+    CFolderSearch search;
+    const CGbaRomLoader loader;
+    ASSERT_EQ(search.List(dir.Path(), loader), 0);
+
+    EXPECT_EQ(search.GetGroup(1), expected);
 }

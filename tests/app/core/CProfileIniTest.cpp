@@ -2,8 +2,10 @@
 #include "app/core/CProfileIni.h"
 #include "tests/support/TempDir.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using testing_support::ReadWholeFile;
 using testing_support::TempDir;
@@ -123,4 +125,39 @@ TEST(ProfileIni, FailedWriteLeavesTheOldFileAndSaysWhy) {
         ::chmod(folder.c_str(), 0755);
     }
     EXPECT_EQ(Text(path), "[Settings]\nLast Directory=/old\n");
+}
+
+TEST(ProfileIni, WritingThroughALinkKeepsTheLink) {
+    TempDir dir;
+    const std::string real = dir.WriteText("real.ini", "[Settings]\nLast Directory=/old\n");
+    dir.MakeSubdir("cfg");
+    ASSERT_EQ(::symlink("../real.ini", (dir / "cfg/q.ini").c_str()), 0);
+    CProfileIni profile(dir / "cfg/q.ini");
+    ASSERT_TRUE(profile.Read());
+    profile.SetString("Settings", "Last Directory", "/new");
+    ASSERT_EQ(profile.Write(), 0);
+    struct stat info {};
+    ASSERT_EQ(::lstat((dir / "cfg/q.ini").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_EQ(Text(real), "[Settings]\nLast Directory=/new\n");
+}
+
+TEST(ProfileIni, LinkToSomethingElseIsReplacedNotFollowed) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink((dir / "pipe").c_str(), (dir / "q.ini").c_str()), 0);
+    ASSERT_EQ(::symlink((dir / "nothing").c_str(), (dir / "dangling.ini").c_str()), 0);
+    for (const std::string name : {"q.ini", "dangling.ini"}) {
+        CProfileIni profile(dir / name);
+        EXPECT_FALSE(profile.Read()) << name; // and it does not block on the FIFO
+        profile.SetString("Settings", "Last Directory", "/x");
+        ASSERT_EQ(profile.Write(), 0) << name;
+        struct stat info {};
+        ASSERT_EQ(::lstat((dir / name).c_str(), &info), 0);
+        EXPECT_TRUE(S_ISREG(info.st_mode)) << name;
+    }
+    struct stat pipe {};
+    ASSERT_EQ(::lstat((dir / "pipe").c_str(), &pipe), 0);
+    EXPECT_TRUE(S_ISFIFO(pipe.st_mode));
+    EXPECT_FALSE(std::filesystem::exists(dir / "nothing"));
 }

@@ -1,0 +1,104 @@
+// The file access minizip reads archives through: reads served from a window
+// give the file's bytes wherever the position goes, seeks behave as fseeko
+// does, and only regular files open.
+#include "romio/CZipFileStream.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <sys/stat.h>
+#include <vector>
+
+using namespace testing_support;
+
+namespace {
+
+// Bytes that differ from position to position, so a read from the wrong place shows.
+std::vector<std::uint8_t> Pattern(std::size_t size) {
+    std::vector<std::uint8_t> bytes(size);
+    for (std::size_t i = 0; i < size; ++i) {
+        bytes[i] = static_cast<std::uint8_t>((i * 131 + i / 251) & 0xFF);
+    }
+    return bytes;
+}
+
+// Reads `count` bytes at `offset` through the stream and compares them with the file's.
+void ExpectReadAt(CZipFileStream& stream, const std::vector<std::uint8_t>& file,
+                  std::uint64_t offset, std::size_t count) {
+    ASSERT_TRUE(stream.Seek(offset, CZipFileStream::kSeekSet));
+    std::vector<std::uint8_t> got(count, 0xEE);
+    const std::size_t expected =
+        offset >= file.size() ? 0 : std::min<std::size_t>(count, file.size() - offset);
+    ASSERT_EQ(stream.Read(got), expected) << "at " << offset << ", " << count << " bytes";
+    for (std::size_t i = 0; i < expected; ++i) {
+        ASSERT_EQ(got[i], file[offset + i]) << "byte " << offset + i;
+    }
+    EXPECT_EQ(stream.Tell(), offset + expected);
+}
+
+} // namespace
+
+TEST(ZipFileStream, ReadsTheFileWhereverMinizipLooks) {
+    TempDir dir;
+    for (const std::size_t size : {std::size_t{0}, std::size_t{100}, std::size_t{5000},
+                                   std::size_t{0x10000 + 0x400}, std::size_t{200000}}) {
+        const auto file = Pattern(size);
+        auto stream = CZipFileStream::Open(dir.WriteFile("a.zip", file));
+        ASSERT_NE(stream, nullptr);
+        // The directory search: 1 KiB chunks backwards from the end.
+        for (std::uint64_t back = 4; back < std::min<std::uint64_t>(size, 0xFFFF); back += 0x400) {
+            ExpectReadAt(*stream, file, size - back, 0x404);
+        }
+        // Directory records a few bytes at a time, then the first local header
+        // and an entry's data, larger than a window, from odd places.
+        for (std::uint64_t offset = size / 3; offset < size / 3 + 64; offset += 3) {
+            ExpectReadAt(*stream, file, offset, 2);
+        }
+        ExpectReadAt(*stream, file, 0, 30);
+        ExpectReadAt(*stream, file, 30, 16384);
+        ExpectReadAt(*stream, file, 4090, 9);
+        ExpectReadAt(*stream, file, size > 7 ? size - 7 : 0, 64); // runs into the end
+        ExpectReadAt(*stream, file, size + 10, 8);                // past the end: nothing
+        EXPECT_FALSE(stream->HasError());
+    }
+}
+
+TEST(ZipFileStream, SeeksAsFseekoDoes) {
+    TempDir dir;
+    const auto file = Pattern(1000);
+    auto stream = CZipFileStream::Open(dir.WriteFile("a.zip", file));
+    ASSERT_NE(stream, nullptr);
+
+    EXPECT_TRUE(stream->Seek(0, CZipFileStream::kSeekEnd));
+    EXPECT_EQ(stream->Tell(), 1000u);
+    EXPECT_TRUE(stream->Seek(static_cast<std::uint64_t>(-22), CZipFileStream::kSeekCur));
+    EXPECT_EQ(stream->Tell(), 978u); // a negative step arrives wrapped in the unsigned type
+    EXPECT_TRUE(stream->Seek(5, CZipFileStream::kSeekCur));
+    EXPECT_EQ(stream->Tell(), 983u);
+
+    // Before the start, past what off_t holds, or an unknown origin: refused,
+    // and the position stays.
+    EXPECT_FALSE(stream->Seek(static_cast<std::uint64_t>(-984), CZipFileStream::kSeekCur));
+    EXPECT_FALSE(
+        stream->Seek(std::numeric_limits<std::uint64_t>::max() / 2 + 1, CZipFileStream::kSeekSet));
+    EXPECT_FALSE(stream->Seek(std::numeric_limits<std::int64_t>::max(), CZipFileStream::kSeekEnd));
+    EXPECT_FALSE(stream->Seek(0, 7));
+    EXPECT_EQ(stream->Tell(), 983u);
+
+    // Past the end is a place like any other; nothing is read there.
+    EXPECT_TRUE(stream->Seek(5000, CZipFileStream::kSeekSet));
+    std::vector<std::uint8_t> buffer(4);
+    EXPECT_EQ(stream->Read(buffer), 0u);
+    EXPECT_EQ(stream->Tell(), 5000u);
+}
+
+TEST(ZipFileStream, OpensRegularFilesOnly) {
+    TempDir dir;
+    EXPECT_EQ(CZipFileStream::Open(dir / "missing.zip"), nullptr);
+    EXPECT_EQ(CZipFileStream::Open(dir.MakeSubdir("folder.zip")), nullptr);
+    const std::string fifo = dir / "fifo.zip";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(CZipFileStream::Open(fifo), nullptr); // and does not block
+}
