@@ -12,43 +12,43 @@ using ::testing::HasSubstr;
 
 namespace {
 
-struct EntrySpec {
+struct EntryFixture {
     CartridgeHeader header = BuildHeader();
     std::uint64_t size = 8388608;
     std::uint32_t crc32 = 0;
     std::uint32_t flags = 0;
 };
 
-std::unique_ptr<CRomEntry> MakeEntry(const EntrySpec& spec) {
+std::unique_ptr<CRomEntry> MakeEntry(const EntryFixture& fixture) {
     auto entry = std::make_unique<CRomEntry>(32);
-    entry->StoreSlice(spec.header);
+    entry->StoreSlice(fixture.header);
     entry->m_strFileName = "game.gba";
-    entry->m_dwSize = spec.size;
-    entry->m_dwCrc32 = spec.crc32;
-    entry->m_dwFlags = spec.flags;
+    entry->m_dwSize = fixture.size;
+    entry->m_dwCrc32 = fixture.crc32;
+    entry->m_dwFlags = fixture.flags;
     return entry;
 }
 
-RomDetails DetailsOf(const EntrySpec& spec) {
-    return ComputeRomDetails(*MakeEntry(spec));
+RomDetails DetailsOf(const EntryFixture& fixture) {
+    return ComputeRomDetails(*MakeEntry(fixture));
 }
 
 RomDetails DetailsOfHeader(const HeaderFields& fields) {
-    EntrySpec spec;
-    spec.header = BuildHeader(fields);
-    return DetailsOf(spec);
+    EntryFixture fixture;
+    fixture.header = BuildHeader(fields);
+    return DetailsOf(fixture);
 }
 
 std::string RomSizeOf(std::uint64_t size) {
-    EntrySpec spec;
-    spec.size = size;
-    return DetailsOf(spec).m_strRomSize;
+    EntryFixture fixture;
+    fixture.size = size;
+    return DetailsOf(fixture).m_strRomSize;
 }
 
 std::string CrcTextOf(std::uint32_t crc) {
-    EntrySpec spec;
-    spec.crc32 = crc;
-    return DetailsOf(spec).m_strCrc32;
+    EntryFixture fixture;
+    fixture.crc32 = crc;
+    return DetailsOf(fixture).m_strCrc32;
 }
 
 // `header` changed so that its stored complement is `stored` while its bytes
@@ -85,14 +85,14 @@ TEST(RomDetails, ValidHeaderFillsEveryField) {
     fields.version = 3;
     fields.unitCode = 0x00;
     fields.deviceType = 0x80;
-    EntrySpec spec;
-    spec.header = BuildHeader(fields);
-    spec.header = WithComplements(BuildHeader(fields), 0x3C, 0x3C);
-    ASSERT_EQ(ReferenceComplement(spec.header), 0x3C);
-    spec.size = 8388608;
-    spec.crc32 = 0xA1777E89;
+    EntryFixture fixture;
+    fixture.header = BuildHeader(fields);
+    fixture.header = WithComplements(BuildHeader(fields), 0x3C, 0x3C);
+    ASSERT_EQ(ReferenceComplement(fixture.header), 0x3C);
+    fixture.size = 8388608;
+    fixture.crc32 = 0xA1777E89;
 
-    const RomDetails details = DetailsOf(spec);
+    const RomDetails details = DetailsOf(fixture);
 
     EXPECT_EQ(details.m_strName, "ORBIT RACER");
     EXPECT_EQ(details.m_strVersion, "1.3");
@@ -128,42 +128,42 @@ TEST(RomDetails, Crc32IsEightHexDigitsOrNA) {
 }
 
 TEST(RomDetails, WrongComplementShowsStoredThenCalledForAndHighlights) {
-    EntrySpec spec;
-    spec.header = WithComplements(BuildHeader(), 0x1F, 0x2A);
-    ASSERT_EQ(ReferenceComplement(spec.header), 0x2A);
-    spec.flags = ROMF_COMPLEMENT_ERROR;
+    EntryFixture fixture;
+    fixture.header = WithComplements(BuildHeader(), 0x1F, 0x2A);
+    ASSERT_EQ(ReferenceComplement(fixture.header), 0x2A);
+    fixture.flags = ROMF_COMPLEMENT_ERROR;
 
-    const RomDetails flagged = DetailsOf(spec);
+    const RomDetails flagged = DetailsOf(fixture);
     EXPECT_EQ(flagged.m_strComplement, "1Fh (2Ah)");
     EXPECT_TRUE(flagged.m_bHighlightComplement);
     EXPECT_FALSE(flagged.m_bLogoError);
 
     // The scan's flag decides, not a new comparison: without it, no brackets.
-    spec.flags = 0;
-    const RomDetails unflagged = DetailsOf(spec);
+    fixture.flags = 0;
+    const RomDetails unflagged = DetailsOf(fixture);
     EXPECT_EQ(unflagged.m_strComplement, "1Fh");
     EXPECT_FALSE(unflagged.m_bHighlightComplement);
 }
 
 TEST(RomDetails, ComplementBytesKeepTwoUpperCaseDigits) {
-    EntrySpec spec;
-    spec.header = WithComplements(BuildHeader(), 0x05, 0xE0);
-    spec.flags = ROMF_COMPLEMENT_ERROR;
-    EXPECT_EQ(DetailsOf(spec).m_strComplement, "05h (E0h)");
-    spec.header = WithComplements(BuildHeader(), 0x00, 0x00);
-    spec.flags = 0;
-    EXPECT_EQ(DetailsOf(spec).m_strComplement, "00h");
+    EntryFixture fixture;
+    fixture.header = WithComplements(BuildHeader(), 0x05, 0xE0);
+    fixture.flags = ROMF_COMPLEMENT_ERROR;
+    EXPECT_EQ(DetailsOf(fixture).m_strComplement, "05h (E0h)");
+    fixture.header = WithComplements(BuildHeader(), 0x00, 0x00);
+    fixture.flags = 0;
+    EXPECT_EQ(DetailsOf(fixture).m_strComplement, "00h");
 }
 
 TEST(RomDetails, LogoFlagTicksTheBox) {
-    EntrySpec spec;
-    spec.flags = ROMF_LOGO_ERROR;
-    const RomDetails logo = DetailsOf(spec);
+    EntryFixture fixture;
+    fixture.flags = ROMF_LOGO_ERROR;
+    const RomDetails logo = DetailsOf(fixture);
     EXPECT_TRUE(logo.m_bLogoError);
     EXPECT_FALSE(logo.m_bHighlightComplement);
 
-    spec.flags = ROMF_LOGO_ERROR | ROMF_COMPLEMENT_ERROR;
-    const RomDetails both = DetailsOf(spec);
+    fixture.flags = ROMF_LOGO_ERROR | ROMF_COMPLEMENT_ERROR;
+    const RomDetails both = DetailsOf(fixture);
     EXPECT_TRUE(both.m_bLogoError);
     EXPECT_TRUE(both.m_bHighlightComplement);
 }
@@ -172,13 +172,13 @@ TEST(RomDetails, FailedFixedValueHidesEverythingEvenWithFlags) {
     for (const int fixed : {0x00, 0x95, 0x97, 0xFF}) {
         HeaderFields fields;
         fields.fixedValue = static_cast<std::uint8_t>(fixed);
-        EntrySpec spec;
-        spec.header = BuildHeader(fields);
-        spec.size = 8388608;
-        spec.crc32 = 0x1A2B;
-        spec.flags = ROMF_LOGO_ERROR | ROMF_COMPLEMENT_ERROR;
+        EntryFixture fixture;
+        fixture.header = BuildHeader(fields);
+        fixture.size = 8388608;
+        fixture.crc32 = 0x1A2B;
+        fixture.flags = ROMF_LOGO_ERROR | ROMF_COMPLEMENT_ERROR;
         SCOPED_TRACE(fixed);
-        ExpectAllEmpty(DetailsOf(spec));
+        ExpectAllEmpty(DetailsOf(fixture));
     }
 }
 
@@ -242,9 +242,9 @@ TEST(RomDetails, OnlyTheInformationBlockIsDecoded) {
     for (std::size_t i = 0xC0; i < scrambled.size(); ++i) {
         scrambled[i] = 0xFF;
     }
-    EntrySpec plain;
+    EntryFixture plain;
     plain.header = header;
-    EntrySpec other;
+    EntryFixture other;
     other.header = scrambled;
     const RomDetails a = DetailsOf(plain);
     const RomDetails b = DetailsOf(other);
@@ -258,11 +258,11 @@ TEST(FormatRomDetailsText, ListsTheFieldsInScreenOrderAsUtf8) {
     HeaderFields fields;
     fields.title = "MOSS";
     fields.maker = "5X";
-    EntrySpec spec;
-    spec.header = WithComplements(BuildHeader(fields), 0x1F, 0x2A);
-    spec.size = 1572864;
-    spec.flags = ROMF_LOGO_ERROR | ROMF_COMPLEMENT_ERROR;
-    auto entry = MakeEntry(spec);
+    EntryFixture fixture;
+    fixture.header = WithComplements(BuildHeader(fields), 0x1F, 0x2A);
+    fixture.size = 1572864;
+    fixture.flags = ROMF_LOGO_ERROR | ROMF_COMPLEMENT_ERROR;
+    auto entry = MakeEntry(fixture);
     entry->m_strFileName = "m\xF6ss.gba"; // not UTF-8: read as Windows-1252
 
     EXPECT_EQ(FormatRomDetailsText(*entry), "m\xC3\xB6ss.gba\n"
@@ -282,11 +282,11 @@ TEST(FormatRomDetailsText, ListsTheFieldsInScreenOrderAsUtf8) {
 TEST(FormatRomDetailsText, FailedFixedValueLeavesTheValuesEmpty) {
     HeaderFields fields;
     fields.fixedValue = 0;
-    EntrySpec spec;
-    spec.header = BuildHeader(fields);
-    spec.flags = ROMF_LOGO_ERROR;
+    EntryFixture fixture;
+    fixture.header = BuildHeader(fields);
+    fixture.flags = ROMF_LOGO_ERROR;
 
-    const std::string text = FormatRomDetailsText(*MakeEntry(spec));
+    const std::string text = FormatRomDetailsText(*MakeEntry(fixture));
 
     EXPECT_THAT(text, HasSubstr("\nInternal Name: \n"));
     EXPECT_THAT(text, HasSubstr("\nCRC32: \nLogo Error: no\n"));
