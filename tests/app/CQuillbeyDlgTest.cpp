@@ -17,10 +17,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
-#include <condition_variable>
 #include <cstdlib>
 #include <fstream>
-#include <mutex>
 #include <sstream>
 
 using namespace testing_support;
@@ -80,37 +78,6 @@ bool WaitIdle(const CQuillbeyDlg& dlg) {
 CQuillbeyDlg::FolderPicker Answer(std::optional<QString> folder) {
     return [folder](QWidget*) { return folder; };
 }
-
-// Holds the worker at its end-of-scan notice until released, so that the
-// dialog stays busy with all rows shown.
-class HeldDlg : public CQuillbeyDlg {
-public:
-    using CQuillbeyDlg::CQuillbeyDlg;
-    void PostScanDone() override {
-        {
-            std::unique_lock lock(m_mutex);
-            m_reached = true;
-            m_signal.notify_all();
-            m_signal.wait(lock, [this] { return m_released; });
-        }
-        CQuillbeyDlg::PostScanDone();
-    }
-    bool Reached() {
-        const std::lock_guard lock(m_mutex);
-        return m_reached;
-    }
-    void Release() {
-        const std::lock_guard lock(m_mutex);
-        m_released = true;
-        m_signal.notify_all();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_signal;
-    bool m_reached = false;
-    bool m_released = false;
-};
 
 } // namespace
 
@@ -283,26 +250,6 @@ private slots:
         }
     }
 
-    void focusChangesWhileBusyAreIgnored() {
-        TempDir roms;
-        roms.WriteFile("one.gba", Image({.title = "ONE"}));
-        roms.WriteFile("two.gba", Image({.title = "TWO"}));
-        HeldDlg dlg;
-        dlg.ChooseFolder(roms.Path());
-        QVERIFY(QTest::qWaitFor([&] { return dlg.Reached(); }, kScanTimeoutMs));
-        QVERIFY(
-            QTest::qWaitFor([&] { return dlg.RomListModel()->rowCount() == 2; }, kScanTimeoutMs));
-        QVERIFY(dlg.IsBusy());
-        MoveFocusTo(dlg, 0);
-        QCOMPARE(FieldTexts(dlg)[0], QString());
-        dlg.Release();
-        QVERIFY(WaitIdle(dlg));
-        // The end of the scan refreshes nothing; the next change does.
-        QCOMPARE(FieldTexts(dlg)[0], QString());
-        MoveFocusTo(dlg, 1);
-        QCOMPARE(FieldTexts(dlg)[0], QStringLiteral("TWO"));
-    }
-
     void trailingSeparatorIsDroppedForTheScanAndTheStoredFolder() {
         TempDir roms;
         roms.WriteFile("x.gba", Image({}));
@@ -366,32 +313,6 @@ private slots:
         QCOMPARE(dlg.FolderField()->text(), QString::fromStdString(given.Path()));
         QVERIFY(WaitIdle(dlg));
         QCOMPARE(RowTexts(dlg), QStringList{"given.gba"});
-    }
-
-    void rebrowsingAndClosingMidScanFinishWithoutDeadlock() {
-        TempDir big;
-        const auto image = Image({}, 256);
-        for (int i = 0; i < 20000; ++i) {
-            big.WriteFile("rom" + std::to_string(i) + ".gba", image);
-        }
-        TempDir small;
-        FillSortFolder(small);
-
-        CQuillbeyDlg dlg;
-        dlg.ChooseFolder(big.Path());
-        QTest::qWait(20);
-        dlg.ChooseFolder(small.Path()); // stops and joins the first scan
-        QVERIFY(WaitIdle(dlg));
-        QCOMPARE(RowTexts(dlg), (QStringList{"Alpha.gba", "beta.GBA", "demo/b.agb", "zeta.gba"}));
-        QCOMPARE(g_romEntries.GetSize(), std::size_t{4});
-
-        dlg.ChooseFolder(big.Path());
-        QTest::qWait(20);
-        dlg.reject(); // closing mid-scan stops the worker
-        QVERIFY(!dlg.isVisible());
-        QVERIFY(dlg.RomListModel()->rowCount() <= static_cast<int>(g_romEntries.GetSize()));
-        QVERIFY(ReadText(SettingsPath()).find("Last Directory=" + big.Path() + "\n") !=
-                std::string::npos);
     }
 
     void droppingAFolderScansItAsIfBrowsed() {

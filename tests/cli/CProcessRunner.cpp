@@ -9,6 +9,7 @@
 #include <iterator>
 #include <spawn.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -23,10 +24,10 @@ std::string ReadFile(const std::string& path) {
 }
 
 // The child's status once it has ended, or -1 when it is still running.
-pid_t TryReap(pid_t pid, int& status) {
+pid_t TryReap(pid_t pid, int& status, rusage& usage) {
     pid_t reaped = 0;
     do {
-        reaped = ::waitpid(pid, &status, WNOHANG);
+        reaped = ::wait4(pid, &status, WNOHANG, &usage);
     } while (reaped < 0 && errno == EINTR);
     return reaped;
 }
@@ -82,8 +83,9 @@ CProcessRunner::Result CProcessRunner::Run(const std::vector<std::string>& args,
 
     Result result;
     int status = 0;
+    rusage usage{};
     const auto deadline = std::chrono::steady_clock::now() + hangGuard;
-    while (TryReap(pid, status) == 0) {
+    while (TryReap(pid, status, usage) == 0) {
         if (std::chrono::steady_clock::now() >= deadline) {
             ::kill(pid, SIGKILL);
             ::waitpid(pid, &status, 0);
@@ -94,6 +96,7 @@ CProcessRunner::Result CProcessRunner::Run(const std::vector<std::string>& args,
     }
     if (!result.timedOut && WIFEXITED(status)) {
         result.exitCode = WEXITSTATUS(status);
+        result.peakRssKiB = usage.ru_maxrss;
     }
     if (stdoutTarget.empty()) {
         result.out = ReadFile(outPath);

@@ -13,6 +13,7 @@ public:
         std::string out;
         std::string err;
         bool timedOut = false;
+        long peakRssKiB = 0; // the program's peak resident memory, once it has exited
     };
 
     // `scratchDir` holds the files that catch the output.
