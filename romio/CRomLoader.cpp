@@ -17,28 +17,6 @@ std::size_t LastComponentStart(const std::string& path) {
     return slash == std::string::npos ? 0 : slash + 1;
 }
 
-// True when the text after the last "." of `name`, with a-z upper-cased,
-// equals `accepted` exactly: GetExtension(name) == accepted without building
-// the extension, since Load runs once per file of a scan.
-bool ExtensionEquals(std::string_view name, std::string_view accepted) {
-    const auto dot = name.find_last_of('.');
-    const std::string_view ext =
-        dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
-    if (ext.size() != accepted.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < accepted.size(); ++i) {
-        char c = ext[i];
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-        if (c != accepted[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // How many bytes a load delivers: the stretch asked for, or for length 0 the
 // rest of the image after the offset (nothing when the offset lies past the
 // end). nullopt when the caller's buffer cannot hold it.
@@ -70,6 +48,25 @@ bool SkipEntryBytes(CZipReader& zip, std::uint32_t count) {
 
 } // namespace
 
+bool CRomLoader::HasExtension(std::string_view name, std::string_view accepted) {
+    const auto dot = name.find_last_of('.');
+    const std::string_view ext =
+        dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
+    if (ext.size() != accepted.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < accepted.size(); ++i) {
+        char c = ext[i];
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+        if (c != accepted[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::string CRomLoader::GetExtension(const std::string& name) {
     const auto dot = name.find_last_of('.');
     if (dot == std::string::npos) {
@@ -94,7 +91,7 @@ int CRomLoader::LoadListedFile(const std::string& path, std::uint32_t offset, st
 
 int CRomLoader::LoadAny(const std::string& path, std::uint32_t offset, std::uint32_t length,
                         std::span<std::uint8_t> buffer, bool listed) {
-    if (ExtensionEquals(path, "ZIP")) {
+    if (HasExtension(path, "ZIP")) {
         return LoadFromArchive(path, offset, length, buffer, listed);
     }
     return LoadPlain(path, offset, length, buffer, listed);
@@ -125,7 +122,7 @@ int CRomLoader::LoadPlain(const std::string& path, std::uint32_t offset, std::ui
 bool CRomLoader::IsAcceptedInArchive(const std::string& entryName) const {
     // Every slot in use but the last, which names the archive type itself.
     for (int slot = 0; slot < m_nExtCount - 1; ++slot) {
-        if (ExtensionEquals(entryName, m_strExt[slot])) {
+        if (HasExtension(entryName, m_strExt[slot])) {
             return true;
         }
     }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 class CRomLoader {
 public:
@@ -29,6 +30,9 @@ public:
     // The characters after the last "." of `name`, upper-cased; "" when there
     // is no "." or nothing follows it.
     static std::string GetExtension(const std::string& name);
+    // GetExtension(name) == accepted, without building the extension (this
+    // runs once per file of a scan).
+    static bool HasExtension(std::string_view name, std::string_view accepted);
 
     int GetExtensionCount() const { return m_nExtCount; }
     const std::string& GetExtensionAt(int slot) const { return m_strExt.at(slot); }

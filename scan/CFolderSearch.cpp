@@ -18,32 +18,11 @@ struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
 };
 
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view upper) {
-    if (a.size() != upper.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char c = a[i];
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-        if (c != upper[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // Slot whose extension `name` ends in, or -1.
 int SlotOf(std::string_view name, const CRomLoader& loader) {
-    const auto dot = name.find_last_of('.');
-    if (dot == std::string_view::npos) {
-        return -1;
-    }
-    const std::string_view ext = name.substr(dot + 1);
     for (int slot = 0; slot < loader.GetExtensionCount(); ++slot) {
         const std::string& accepted = loader.GetExtensionAt(slot);
-        if (!accepted.empty() && EqualsIgnoringAsciiCase(ext, accepted)) {
+        if (!accepted.empty() && CRomLoader::HasExtension(name, accepted)) {
             return slot;
         }
     }
