@@ -5,6 +5,7 @@
 
 #include "DialogUnits.h"
 #include "MakerInfo.h"
+#include "QuillbeyVersion.h"
 #include "app/core/CProfileIni.h"
 #include "app/core/RomDetails.h"
 #include "app/core/TextConversion.h"
@@ -43,7 +44,6 @@ static void InitDialogResources() {
 
 namespace {
 
-constexpr const char* kCaption = "Quillbey 0.92";
 constexpr const char* kSettingsSection = "Settings";
 constexpr const char* kLastDirectoryKey = "Last Directory";
 constexpr int kListColumnWidth = 166;
@@ -144,7 +144,7 @@ QLabel* CQuillbeyDlg::MakeLabel(const DialogUnits& units, const char* text, int 
 }
 
 void CQuillbeyDlg::CreateWidgets() {
-    setWindowTitle(QString::fromLatin1(kCaption));
+    setWindowTitle(QString::fromLatin1(kQuillbeyCaption));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     QFont dialogFont = font();

@@ -1,5 +1,6 @@
 // quillbey: the desktop program.
 #include "CQuillbeyApp.h"
+#include "QuillbeyVersion.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -10,7 +11,7 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillbey"));
-    QApplication::setApplicationVersion(QStringLiteral("0.92"));
+    QApplication::setApplicationVersion(QString::fromLatin1(kQuillbeyVersion));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/res/icon128.png")));
 
     QCommandLineParser parser;

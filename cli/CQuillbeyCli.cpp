@@ -1,6 +1,8 @@
 // Argument handling and the two commands of quillbey-cli.
 #include "CQuillbeyCli.h"
 
+#include "QuillbeyVersion.h"
+
 #include "CCliScanTarget.h"
 #include "EntryReport.h"
 #include "app/core/RomSort.h"
@@ -18,8 +20,6 @@
 #include <unistd.h>
 
 namespace {
-
-constexpr const char* kVersion = "0.92";
 
 void PrintError(const std::string& text) {
     std::fprintf(stderr, "quillbey-cli: %s\n", text.c_str());
@@ -68,7 +68,7 @@ bool AnyFault(const std::vector<ReportedEntry>& entries) {
 int CQuillbeyCli::Run(int argc, char** argv) {
     CLI::App app{"Quillbey: lists Game Boy Advance ROM images and decodes their cartridge headers.",
                  "quillbey-cli"};
-    app.set_version_flag("--version", kVersion);
+    app.set_version_flag("--version", kQuillbeyVersion);
     app.require_subcommand(1);
 
     std::string folder;
@@ -92,7 +92,7 @@ int CQuillbeyCli::Run(int argc, char** argv) {
         std::fputs(app.help().c_str(), stdout);
         return kExitOk;
     } catch (const CLI::CallForVersion&) {
-        std::printf("%s\n", kVersion);
+        std::printf("%s\n", kQuillbeyVersion);
         return kExitOk;
     } catch (const CLI::ParseError& e) {
         std::fprintf(stderr, "quillbey-cli: %s\n\n%s", e.what(), app.help().c_str());

@@ -55,7 +55,10 @@ qb_build() {
     done
     [ $# -gt 0 ] && shift
     targets=("$@")
-    if [ ! -f "$dir/CMakeCache.txt" ]; then
+    # Configuring again is cheap and keeps an existing tree's options in step.
+    if [ -f "$dir/CMakeCache.txt" ]; then
+        cmake -S "$QB_ROOT" -B "$dir" "${options[@]}" >/dev/null || return 1
+    else
         cmake -S "$QB_ROOT" -B "$dir" -G Ninja "${options[@]}" || return 1
     fi
     if [ "${#targets[@]}" -gt 0 ]; then

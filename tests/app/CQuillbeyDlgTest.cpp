@@ -1,6 +1,7 @@
 // The main dialog driven as a user would: first run, browsing, sorting,
 // following the focus, the details panel, settings and stopping scans.
 #include "app/CQuillbeyDlg.h"
+#include "QuillbeyVersion.h"
 #include "app/core/CProfileIni.h"
 #include "controls/CLinkLabel.h"
 #include "scan/CRomEntryList.h"
@@ -122,7 +123,7 @@ private slots:
         dlg.SetFolderPicker(Answer(std::nullopt));
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        QCOMPARE(dlg.windowTitle(), QStringLiteral("Quillbey 0.92"));
+        QCOMPARE(dlg.windowTitle(), QString::fromLatin1(kQuillbeyCaption));
         QCOMPARE(dlg.FolderField()->text(), QString());
         QCOMPARE(dlg.RomListModel()->rowCount(), 0);
         for (const QString& text : FieldTexts(dlg)) {

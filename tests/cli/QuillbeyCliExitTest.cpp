@@ -1,6 +1,7 @@
 // quillbey-cli's exit codes and messages: unreadable folders and files, bad
 // usage, --check, --version and --help.
 #include "CliTest.h"
+#include "QuillbeyVersion.h"
 
 #include <gmock/gmock.h>
 
@@ -106,7 +107,7 @@ TEST_F(CliTest, VersionPrintsTheVersion) {
     const auto result = Run({"--version"});
 
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out, "0.92\n");
+    EXPECT_EQ(result.out, std::string(kQuillbeyVersion) + "\n");
     EXPECT_EQ(result.err, "");
 }
 
