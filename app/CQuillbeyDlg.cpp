@@ -10,6 +10,7 @@
 #include "app/core/RomDetails.h"
 #include "app/core/TextConversion.h"
 #include "controls/CLinkLabel.h"
+#include "romio/CFileSystem.h"
 #include "scan/CReadROMs.h"
 #include "scan/CRomEntryList.h"
 
@@ -31,10 +32,8 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QUrl>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 
 // The images are compiled into a static library, whose resources are only
 // registered when something asks for them.
@@ -106,11 +105,6 @@ std::optional<QString> DroppedFolder(const QMimeData* mime) {
         return std::nullopt;
     }
     return url.toLocalFile();
-}
-
-bool IsFolder(const std::string& path) {
-    std::error_code error;
-    return !path.empty() && std::filesystem::is_directory(path, error);
 }
 
 } // namespace
@@ -270,7 +264,7 @@ void CQuillbeyDlg::OnInitDialog() {
     // A folder given at start wins; else the stored folder, when it still exists.
     if (m_startFolder) {
         ChooseFolder(*m_startFolder);
-    } else if (IsFolder(m_strLastFolder)) {
+    } else if (CFileSystem::IsFolder(m_strLastFolder)) {
         ChooseFolder(m_strLastFolder);
     }
 }
@@ -298,7 +292,7 @@ void CQuillbeyDlg::OnDestroy() {
     profile.SetString(kSettingsSection, kLastDirectoryKey, folder);
     if (const int error = profile.Write(); error != 0) {
         std::fprintf(stderr, "quillbey: cannot save the last folder to %s: %s\n",
-                     PathToUtf8(profile.GetPath()).c_str(), std::strerror(error));
+                     PathToUtf8(profile.GetPath()).c_str(), CFileSystem::ErrorText(error).c_str());
     }
 }
 

@@ -7,6 +7,7 @@
 #include "EntryReport.h"
 #include "app/core/RomSort.h"
 #include "app/core/TextConversion.h"
+#include "romio/CFileSystem.h"
 #include "romio/CGbaRomLoader.h"
 #include "scan/CReadROMs.h"
 #include "scan/CRomEntry.h"
@@ -15,8 +16,6 @@
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -27,27 +26,6 @@ void PrintError(const std::string& text) {
 
 std::string Quoted(const std::string& path) {
     return "'" + PathToUtf8(path) + "'";
-}
-
-// Why the loader could not read `path`, in words.
-std::string LoadFailureReason(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        return std::strerror(errno);
-    }
-    if (S_ISDIR(info.st_mode)) {
-        return "is a folder";
-    }
-    if (!S_ISREG(info.st_mode)) {
-        return "not a regular file";
-    }
-    if (::access(path.c_str(), R_OK) != 0) {
-        return std::strerror(errno);
-    }
-    if (CRomLoader::GetExtension(path) == "ZIP") {
-        return "not a ZIP archive, or no .bin, .gba or .agb entry in it";
-    }
-    return "cannot be read";
 }
 
 void WriteOutput(const std::vector<ReportedEntry>& entries, bool json, const std::string* folder) {
@@ -107,7 +85,7 @@ int CQuillbeyCli::Run(int argc, char** argv) {
 int CQuillbeyCli::RunScan(const std::string& folder) {
     // "" would otherwise be read as the root, which only "/" stands for.
     if (folder.empty()) {
-        PrintError("cannot read folder " + Quoted(folder) + ": " + std::strerror(ENOENT));
+        PrintError("cannot read folder " + Quoted(folder) + ": " + CFileSystem::ErrorText(ENOENT));
         return kExitError;
     }
     // As the dialog does: empty rows, entries and count, drop one trailing "/".
@@ -123,7 +101,7 @@ int CQuillbeyCli::RunScan(const std::string& folder) {
     worker.Join();
     if (worker.GetListError() != 0) {
         PrintError("cannot read folder " + Quoted(folder) + ": " +
-                   std::strerror(worker.GetListError()));
+                   CFileSystem::ErrorText(worker.GetListError()));
         return kExitError;
     }
 
@@ -148,7 +126,7 @@ int CQuillbeyCli::RunInfo(const std::vector<std::string>& files) {
     int exitCode = kExitOk;
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (loader.Load(files[i], 0, static_cast<std::uint32_t>(header.size()), header) == -1) {
-            PrintError("cannot read " + Quoted(files[i]) + ": " + LoadFailureReason(files[i]));
+            PrintError("cannot read " + Quoted(files[i]) + ": " + loader.DescribeLastFailure());
             exitCode = kExitError;
             continue;
         }

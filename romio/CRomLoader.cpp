@@ -1,21 +1,18 @@
 // Loading the start of a ROM image from a plain file or a ZIP archive.
 #include "CRomLoader.h"
 
+#include "AsciiCase.h"
+#include "CFileSystem.h"
 #include "CRegularFile.h"
 #include "CZipReader.h"
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <optional>
 #include <string_view>
 
 namespace {
-
-// Where the last component of `path` starts.
-std::size_t LastComponentStart(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? 0 : slash + 1;
-}
 
 // How many bytes a load delivers: the stretch asked for, or for length 0 the
 // rest of the image after the offset (nothing when the offset lies past the
@@ -52,19 +49,7 @@ bool CRomLoader::HasExtension(std::string_view name, std::string_view accepted) 
     const auto dot = name.find_last_of('.');
     const std::string_view ext =
         dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
-    if (ext.size() != accepted.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < accepted.size(); ++i) {
-        char c = ext[i];
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-        if (c != accepted[i]) {
-            return false;
-        }
-    }
-    return true;
+    return EqualsIgnoringAsciiCase(ext, accepted);
 }
 
 std::string CRomLoader::GetExtension(const std::string& name) {
@@ -73,9 +58,7 @@ std::string CRomLoader::GetExtension(const std::string& name) {
         return {};
     }
     std::string ext = name.substr(dot + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](char c) {
-        return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-    });
+    std::transform(ext.begin(), ext.end(), ext.begin(), ToUpperAscii);
     return ext;
 }
 
@@ -89,8 +72,61 @@ int CRomLoader::LoadListedFile(const std::string& path, std::uint32_t offset, st
     return LoadAny(path, offset, length, buffer, true);
 }
 
+int CRomLoader::Fail(LoadFailure failure, int systemError) {
+    m_lastFailure = failure;
+    m_nLastSystemError = systemError;
+    return -1;
+}
+
+int CRomLoader::Fail(const FileError& error) {
+    switch (error.failure) {
+    case FileFailure::NotFound:
+        return Fail(LoadFailure::NotFound, error.code);
+    case FileFailure::IsFolder:
+        return Fail(LoadFailure::IsFolder, error.code);
+    case FileFailure::NotRegularFile:
+        return Fail(LoadFailure::NotRegularFile, error.code);
+    case FileFailure::None:
+    case FileFailure::Unreadable:
+        break;
+    }
+    return Fail(LoadFailure::Unreadable, error.code);
+}
+
+std::string CRomLoader::DescribeLastFailure() const {
+    switch (m_lastFailure) {
+    case LoadFailure::None:
+        return {};
+    case LoadFailure::IsFolder:
+        return "is a folder";
+    case LoadFailure::NotRegularFile:
+        return "not a regular file";
+    case LoadFailure::NotZip:
+        return "not a ZIP archive";
+    case LoadFailure::NoImageInArchive: {
+        // "no .bin, .gba or .agb entry in it", from the accepted extensions.
+        std::string text = m_nExtCount > 1 ? "no " : "no accepted";
+        for (int slot = 0; slot < m_nExtCount - 1; ++slot) {
+            text += slot == 0 ? "." : (slot + 2 == m_nExtCount ? " or ." : ", .");
+            std::transform(m_strExt[slot].begin(), m_strExt[slot].end(), std::back_inserter(text),
+                           ToLowerAscii);
+        }
+        return text + " entry in it";
+    }
+    case LoadFailure::TooLong:
+        return "the stretch asked for does not fit";
+    case LoadFailure::NotFound:
+    case LoadFailure::Unreadable:
+        break;
+    }
+    return m_nLastSystemError != 0 ? CFileSystem::ErrorText(m_nLastSystemError)
+                                   : std::string("cannot be read");
+}
+
 int CRomLoader::LoadAny(const std::string& path, std::uint32_t offset, std::uint32_t length,
                         std::span<std::uint8_t> buffer, bool listed) {
+    m_lastFailure = LoadFailure::None;
+    m_nLastSystemError = 0;
     if (HasExtension(path, "ZIP")) {
         return LoadFromArchive(path, offset, length, buffer, listed);
     }
@@ -99,20 +135,22 @@ int CRomLoader::LoadAny(const std::string& path, std::uint32_t offset, std::uint
 
 int CRomLoader::LoadPlain(const std::string& path, std::uint32_t offset, std::uint32_t length,
                           std::span<std::uint8_t> buffer, bool listed) {
+    FileError error;
     const std::optional<CRegularFile> file =
-        listed ? CRegularFile::OpenListed(path) : CRegularFile::Open(path);
+        listed ? CRegularFile::OpenListed(path, &error) : CRegularFile::Open(path, &error);
     if (!file) {
-        return -1;
+        return Fail(error);
     }
     const auto delivered = DeliveredLength(file->Size(), offset, length, buffer.size());
     if (!delivered) {
-        return -1;
+        return Fail(LoadFailure::TooLong);
     }
     const auto target = buffer.first(*delivered);
     const std::size_t got = file->ReadAt(offset, target);
     std::fill(target.begin() + static_cast<std::ptrdiff_t>(got), target.end(), std::uint8_t{0});
 
-    m_strFileName.assign(path, LastComponentStart(path)); // keeps its buffer from load to load
+    m_strFileName.assign(
+        path, CFileSystem::LastComponentStart(path)); // keeps its buffer from load to load
     m_strInnerName.clear();
     m_dwSize = file->Size();
     m_dwCrc32 = 0;
@@ -133,10 +171,11 @@ int CRomLoader::LoadFromArchive(const std::string& path, std::uint32_t offset, s
                                 std::span<std::uint8_t> buffer, bool listed) {
     CZipReader zip;
     if (!zip.Open(path, listed)) {
-        return -1;
+        const FileError& error = zip.GetOpenError();
+        return error.failure == FileFailure::None ? Fail(LoadFailure::NotZip) : Fail(error);
     }
     if (zip.EntryCount() == 0) {
-        return -1;
+        return Fail(LoadFailure::NoImageInArchive);
     }
     // Walk the directory in order until minizip reports its end: that is the
     // claimed count, except that a count of 65,535 without zip64 records (how
@@ -154,11 +193,11 @@ int CRomLoader::LoadFromArchive(const std::string& path, std::uint32_t offset, s
         }
     }
     if (!found) {
-        return -1;
+        return Fail(LoadFailure::NoImageInArchive);
     }
     const auto delivered = DeliveredLength(entry.uncompressedSize, offset, length, buffer.size());
     if (!delivered) {
-        return -1;
+        return Fail(LoadFailure::TooLong);
     }
 
     // From here the load counts as successful, whatever the entry's data holds.
@@ -172,7 +211,7 @@ int CRomLoader::LoadFromArchive(const std::string& path, std::uint32_t offset, s
     }
     std::fill(target.begin() + static_cast<std::ptrdiff_t>(got), target.end(), std::uint8_t{0});
 
-    m_strFileName.assign(path, LastComponentStart(path));
+    m_strFileName.assign(path, CFileSystem::LastComponentStart(path));
     m_strInnerName = entry.name;
     m_dwSize = entry.uncompressedSize;
     m_dwCrc32 = entry.crc32;

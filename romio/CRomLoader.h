@@ -3,11 +3,25 @@
 // from: file name, entry name, image size and the archive's CRC-32.
 #pragma once
 
+#include "FileError.h"
+
 #include <array>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
+
+// Why the last load returned -1.
+enum class LoadFailure : std::uint8_t {
+    None,
+    NotFound,         // no file by that name
+    IsFolder,         // a folder
+    NotRegularFile,   // a device, pipe, socket or reserved device name
+    Unreadable,       // there, but it cannot be opened or read
+    NotZip,           // named .zip but no ZIP archive
+    NoImageInArchive, // a ZIP archive without an entry of an accepted extension
+    TooLong,          // the stretch asked for does not fit the caller's buffer
+};
 
 class CRomLoader {
 public:
@@ -37,6 +51,13 @@ public:
     int GetExtensionCount() const { return m_nExtCount; }
     const std::string& GetExtensionAt(int slot) const { return m_strExt.at(slot); }
 
+    // Why the last load failed, and the system's error code where it said one.
+    LoadFailure GetLastFailure() const { return m_lastFailure; }
+    int GetLastSystemError() const { return m_nLastSystemError; }
+    // The last failure in words, for a message ("is a folder", "no .bin,
+    // .gba or .agb entry in it", or the system's text); "" after a success.
+    std::string DescribeLastFailure() const;
+
     // The record of the last successful load.
     const std::string& GetFileName() const { return m_strFileName; }
     const std::string& GetInnerName() const { return m_strInnerName; }
@@ -60,9 +81,13 @@ private:
     int LoadFromArchive(const std::string& path, std::uint32_t offset, std::uint32_t length,
                         std::span<std::uint8_t> buffer, bool listed);
     bool IsAcceptedInArchive(const std::string& entryName) const;
+    int Fail(LoadFailure failure, int systemError = 0);
+    int Fail(const FileError& error);
 
     std::string m_strFileName;
     std::string m_strInnerName;
     std::uint64_t m_dwSize = 0;
     std::uint32_t m_dwCrc32 = 0;
+    LoadFailure m_lastFailure = LoadFailure::None;
+    int m_nLastSystemError = 0;
 };

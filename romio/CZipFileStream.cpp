@@ -1,14 +1,10 @@
 // Windowed, position-in-memory file access for minizip.
 #include "CZipFileStream.h"
 
-#include "CRegularFile.h"
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <ioapi.h>
 #include <limits>
-#include <unistd.h>
 
 static_assert(CZipFileStream::kSeekSet == ZLIB_FILEFUNC_SEEK_SET &&
               CZipFileStream::kSeekCur == ZLIB_FILEFUNC_SEEK_CUR &&
@@ -22,36 +18,12 @@ constexpr std::size_t kTailWindow = 0x10000 + 0x400;
 // Elsewhere (a local header, the start of an entry's data) a stdio-sized window.
 constexpr std::size_t kHeadWindow = 4096;
 
-constexpr auto kMaxOffset = static_cast<std::uint64_t>(std::numeric_limits<off_t>::max());
-
-// pread until `size` bytes are in, the file ends or a read fails (`failed`).
-std::size_t ReadAt(int fd, std::uint8_t* buffer, std::size_t size, std::uint64_t offset,
-                   bool& failed) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t got =
-            ::pread(fd, buffer + done, size - done, static_cast<off_t>(offset + done));
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            failed = true;
-            break;
-        }
-        if (got == 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(got);
-    }
-    return done;
-}
+// The largest offset any file can have.
+constexpr auto kMaxOffset = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
 
 CZipFileStream* StreamOf(voidpf stream) {
     return static_cast<CZipFileStream*>(stream);
 }
-
-// The functions' opaque pointer is this tag for a listed file, else null.
-constexpr char kListedTag = 'L';
 
 voidpf ZCALLBACK OpenStream(voidpf opaque, const void* filename, int mode) {
     if (filename == nullptr ||
@@ -59,7 +31,8 @@ voidpf ZCALLBACK OpenStream(voidpf opaque, const void* filename, int mode) {
         return nullptr;
     }
     // minizip owns the stream from here and hands it back to CloseStream.
-    return CZipFileStream::Open(static_cast<const char*>(filename), opaque != nullptr).release();
+    auto& context = *static_cast<CZipFileStream::OpenContext*>(opaque);
+    return CZipFileStream::Open(static_cast<const char*>(filename), context).release();
 }
 
 uLong ZCALLBACK ReadStream(voidpf /*opaque*/, voidpf stream, void* buf, uLong size) {
@@ -91,20 +64,23 @@ int ZCALLBACK ErrorStream(voidpf /*opaque*/, voidpf stream) {
 
 } // namespace
 
-std::unique_ptr<CZipFileStream> CZipFileStream::Open(const std::string& path, bool listed) {
-    auto file = listed ? CRegularFile::OpenListed(path) : CRegularFile::Open(path);
+std::unique_ptr<CZipFileStream> CZipFileStream::Open(const std::string& path,
+                                                     OpenContext& context) {
+    auto file = context.listed ? CRegularFile::OpenListed(path, &context.error)
+                               : CRegularFile::Open(path, &context.error);
     if (!file) {
         return nullptr;
     }
-    const std::uint64_t size = file->Size();
-    return std::make_unique<CZipFileStream>(Key{}, file->Release(), size);
+    return std::make_unique<CZipFileStream>(Key{}, std::move(*file));
 }
 
-CZipFileStream::CZipFileStream(Key /*key*/, int fd, std::uint64_t size) : m_fd(fd), m_size(size) {}
-
-CZipFileStream::~CZipFileStream() {
-    ::close(m_fd);
+std::unique_ptr<CZipFileStream> CZipFileStream::Open(const std::string& path) {
+    OpenContext context;
+    return Open(path, context);
 }
+
+CZipFileStream::CZipFileStream(Key /*key*/, CRegularFile file)
+    : m_file(std::move(file)), m_size(m_file.Size()) {}
 
 bool CZipFileStream::FillWindow(std::uint64_t position) {
     if (!m_window) {
@@ -121,7 +97,7 @@ bool CZipFileStream::FillWindow(std::uint64_t position) {
         start = m_size > length ? m_size - length : 0;
     }
     m_windowStart = start;
-    m_nWindowLength = ReadAt(m_fd, m_window.get(), length, start, m_bError);
+    m_nWindowLength = m_file.ReadAt(start, std::span(m_window.get(), length), &m_bError);
     return position >= m_windowStart && position - m_windowStart < m_nWindowLength;
 }
 
@@ -139,8 +115,7 @@ std::size_t CZipFileStream::Read(std::span<std::uint8_t> buffer) {
         }
         if (wanted >= kHeadWindow) {
             // A large read (an entry's data) goes straight to the caller.
-            const std::size_t got =
-                ReadAt(m_fd, buffer.data() + done, wanted, m_position, m_bError);
+            const std::size_t got = m_file.ReadAt(m_position, buffer.subspan(done), &m_bError);
             done += got;
             m_position += got;
             break;
@@ -183,7 +158,7 @@ bool CZipFileStream::Seek(std::uint64_t offset, int origin) {
     return true;
 }
 
-void CZipFileStream::FillFileFunctions(zlib_filefunc64_def_s& functions, bool listed) {
+void CZipFileStream::FillFileFunctions(zlib_filefunc64_def_s& functions, OpenContext& context) {
     functions = {};
     functions.zopen64_file = OpenStream;
     functions.zread_file = ReadStream;
@@ -192,6 +167,5 @@ void CZipFileStream::FillFileFunctions(zlib_filefunc64_def_s& functions, bool li
     functions.zseek64_file = SeekStream;
     functions.zclose_file = CloseStream;
     functions.zerror_file = ErrorStream;
-    // minizip only passes it on; nothing writes through it.
-    functions.opaque = listed ? const_cast<char*>(&kListedTag) : nullptr;
+    functions.opaque = &context;
 }

@@ -6,6 +6,8 @@
 // here it takes one pread for a small archive.
 #pragma once
 
+#include "CRegularFile.h"
+
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -19,15 +21,21 @@ class CZipFileStream {
     };
 
 public:
+    // How minizip's open call is to open the archive, and what it found.
+    struct OpenContext {
+        bool listed = false; // open with CRegularFile::OpenListed
+        FileError error;     // why the file could not be opened
+    };
+
     // The file at `path` when it is a regular file (see CRegularFile), else
-    // nullptr. `listed`: opened with CRegularFile::OpenListed.
-    static std::unique_ptr<CZipFileStream> Open(const std::string& path, bool listed = false);
-    // Takes over the open descriptor `fd`; only Open() can call it.
-    CZipFileStream(Key key, int fd, std::uint64_t size);
+    // nullptr with the reason in `context.error`.
+    static std::unique_ptr<CZipFileStream> Open(const std::string& path, OpenContext& context);
+    static std::unique_ptr<CZipFileStream> Open(const std::string& path);
+    // Takes over the open `file`; only Open() can call it.
+    CZipFileStream(Key key, CRegularFile file);
 
     CZipFileStream(const CZipFileStream&) = delete;
     CZipFileStream& operator=(const CZipFileStream&) = delete;
-    ~CZipFileStream();
 
     // Reads up to buffer.size() bytes at the position and moves past them;
     // fewer at the end of the file or on a read error.
@@ -44,14 +52,15 @@ public:
     std::uint64_t Tell() const { return m_position; }
     bool HasError() const { return m_bError; }
 
-    // minizip's file functions over this class, for unzOpen2_64; `listed` as for Open.
-    static void FillFileFunctions(zlib_filefunc64_def_s& functions, bool listed = false);
+    // minizip's file functions over this class, for unzOpen2_64; its open
+    // call opens as `context` says and leaves the reason of a failure there.
+    static void FillFileFunctions(zlib_filefunc64_def_s& functions, OpenContext& context);
 
 private:
     // Caches the part of the file around `position`; false when nothing is there.
     bool FillWindow(std::uint64_t position);
 
-    int m_fd;
+    CRegularFile m_file;
     std::uint64_t m_size; // as the file was opened; reads still stop only at the real end
     std::uint64_t m_position = 0;
     bool m_bError = false;

@@ -3,15 +3,12 @@
 // scan, and spares minizip's byte-wise reads the system calls.
 #include "CZipReader.h"
 
-#include "CZipFileStream.h"
-
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <optional>
-#include <unistd.h>
 #include <unzip.h>
 #include <vector>
 
@@ -63,8 +60,9 @@ CZipReader::~CZipReader() {
 }
 
 bool CZipReader::Open(const std::string& path, bool listed) {
+    m_openContext = {listed, {}};
     zlib_filefunc64_def functions;
-    CZipFileStream::FillFileFunctions(functions, listed);
+    CZipFileStream::FillFileFunctions(functions, m_openContext);
     m_hZip = unzOpen2_64(path.c_str(), &functions);
     return m_hZip != nullptr;
 }

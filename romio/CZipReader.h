@@ -3,6 +3,8 @@
 // program talks to minizip.
 #pragma once
 
+#include "CZipFileStream.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -23,6 +25,9 @@ public:
     // Opens the archive (a regular file only); the first entry becomes current.
     // `listed`: the name was just listed as a regular file (CRegularFile::OpenListed).
     bool Open(const std::string& path, bool listed = false);
+    // After a failed Open(): why the file could not be opened, or no failure
+    // when it opened but is no ZIP archive.
+    const FileError& GetOpenError() const { return m_openContext.error; }
     // Number of entries the central directory claims.
     std::uint64_t EntryCount() const;
     // Information of the current entry; false when its directory record is unreadable.
@@ -37,6 +42,7 @@ public:
     void CloseCurrentEntry();
 
 private:
-    void* m_hZip = nullptr; // unzFile
+    CZipFileStream::OpenContext m_openContext; // minizip keeps a pointer to it
+    void* m_hZip = nullptr;                    // unzFile
     bool m_bEntryOpen = false;
 };

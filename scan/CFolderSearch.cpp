@@ -2,21 +2,14 @@
 #include "CFolderSearch.h"
 
 #include "NameOrder.h"
+#include "romio/CFileSystem.h"
 #include "romio/CRomLoader.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
-#include <cstring>
-#include <dirent.h>
-#include <memory>
 #include <string_view>
 
 namespace {
-
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
 
 // Slot whose extension `name` ends in, or -1.
 int SlotOf(std::string_view name, const CRomLoader& loader) {
@@ -69,23 +62,14 @@ int CFolderSearch::List(const std::string& folder, const CRomLoader& loader) {
     const auto groupCount = static_cast<std::size_t>(std::max(loader.GetExtensionCount(), 0));
     m_groups.assign(groupCount, {});
     m_listedRegular.assign(groupCount, {});
-    const std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.empty() ? "/" : folder.c_str()));
-    if (!dir) {
-        return errno != 0 ? errno : EIO;
-    }
-    errno = 0;
-    while (const dirent* item = ::readdir(dir.get())) {
-        const std::string_view name = item->d_name;
-        if (name == "." || name == "..") {
-            continue;
-        }
+    const int readError = CFileSystem::ListFolder(folder, [&](std::string_view name,
+                                                              ListedKind kind) {
         const int slot = SlotOf(name, loader);
         if (slot >= 0) {
             m_groups[static_cast<std::size_t>(slot)].emplace_back(name);
-            m_listedRegular[static_cast<std::size_t>(slot)].push_back(item->d_type == DT_REG);
+            m_listedRegular[static_cast<std::size_t>(slot)].push_back(kind == ListedKind::Regular);
         }
-    }
-    const int readError = errno;
+    });
     for (std::size_t group = 0; group < groupCount; ++group) {
         SortInScanOrder(m_groups[group], m_listedRegular[group]);
     }

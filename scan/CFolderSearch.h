@@ -10,8 +10,8 @@ class CRomLoader;
 
 class CFolderSearch {
 public:
-    // Lists `folder` once ("" stands for the root). Returns 0, or the errno
-    // of the failure when the folder cannot be read.
+    // Lists `folder` once ("" stands for the root). Returns 0, or the
+    // system's error code when the folder cannot be read.
     int List(const std::string& folder, const CRomLoader& loader);
 
     // The names found for extension slot `slot`, in scan order.

@@ -6,6 +6,7 @@
 #include "CRomEntry.h"
 #include "CRomEntryList.h"
 #include "IScanTarget.h"
+#include "romio/CFileSystem.h"
 #include "romio/CGbaRomLoader.h"
 
 #include <system_error>
@@ -67,7 +68,7 @@ void CReadROMs::OnScanStart() {
     m_nListError = search.List(m_strFolder, loader);
 
     // One path buffer for the whole scan: the folder part stays, the name changes.
-    std::string path = m_strFolder + "/";
+    std::string path = m_strFolder + CFileSystem::kSeparator;
     const std::size_t folderLength = path.size();
     for (int slot = 0; slot < search.GetGroupCount(); ++slot) {
         const std::vector<std::string>& names = search.GetGroup(slot);

@@ -1,6 +1,8 @@
 // Case-folded byte comparison without copying either name.
 #include "NameOrder.h"
 
+#include "romio/AsciiCase.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -8,8 +10,7 @@
 namespace {
 
 unsigned char UpperAscii(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return (byte >= 'a' && byte <= 'z') ? static_cast<unsigned char>(byte - ('a' - 'A')) : byte;
+    return static_cast<unsigned char>(ToUpperAscii(c));
 }
 
 // Index of the first byte at or after `i` where the raw bytes differ, or

@@ -1,84 +1,35 @@
 // Reading and writing the settings file.
 #include "CProfileIni.h"
 
+#include "romio/AsciiCase.h"
+#include "romio/CFileSystem.h"
+
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
-#include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <utility>
 
 namespace {
 
-std::string Trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) {
+constexpr std::string_view kBlanks = " \t";
+
+std::string_view Trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) {
         return {};
     }
-    const auto last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
-bool SameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               const auto lower = [](char c) {
-                   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-               };
-               return lower(x) == lower(y);
-           });
+bool IsQuoted(std::string_view value) {
+    return value.size() >= 2 && value.front() == '"' && value.back() == '"';
 }
 
-// A line a settings file may hold: text without control characters (tabs aside).
-bool IsTextLine(const std::string& line) {
-    return std::none_of(line.begin(), line.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return (byte < 0x20 && c != '\t' && c != '\r') || byte == 0x7F;
-    });
-}
-
-std::optional<std::string> ReadSmallFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return std::nullopt;
+// A value as it is written: quoted when reading would otherwise change it
+// (blanks at either end, or quotes of its own at both ends).
+std::string WrittenValue(std::string_view value) {
+    if (IsQuoted(value) || Trimmed(value).size() != value.size()) {
+        return "\"" + std::string(value) + "\"";
     }
-    struct stat info {};
-    std::optional<std::string> content;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-        static_cast<std::uint64_t>(info.st_size) <= CProfileIni::kMaxFileSize) {
-        std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got <= 0) {
-                break;
-            }
-            done += static_cast<std::size_t>(got);
-        }
-        bytes.resize(done);
-        content = std::move(bytes);
-    }
-    ::close(fd);
-    return content;
-}
-
-bool WriteAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        if (put <= 0) {
-            return false;
-        }
-        done += static_cast<std::size_t>(put);
-    }
-    return true;
+    return std::string(value);
 }
 
 } // namespace
@@ -86,135 +37,120 @@ bool WriteAll(int fd, const std::string& bytes) {
 CProfileIni::CProfileIni(std::string path) : m_strPath(std::move(path)) {}
 
 std::string CProfileIni::DefaultPath() {
-    const char* configHome = std::getenv("XDG_CONFIG_HOME");
-    std::string base;
-    if (configHome != nullptr && configHome[0] == '/') {
-        base = configHome;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::string(home != nullptr ? home : "") + "/.config";
-    }
-    return base + "/quillbey/quillbey.ini";
+    return CFileSystem::UserSettingsFolder() + CFileSystem::kSeparator + "quillbey.ini";
 }
 
 bool CProfileIni::Read() {
     m_lines.clear();
-    const std::optional<std::string> content = ReadSmallFile(m_strPath);
+    const std::optional<std::string> content = CFileSystem::ReadSmallFile(m_strPath, kMaxFileSize);
     if (!content || content->find('\0') != std::string::npos) {
         return false; // missing, unreadable, oversized or binary: no settings
     }
     std::string section;
     std::size_t start = 0;
     while (start < content->size()) {
-        std::size_t end = content->find('\n', start);
-        if (end == std::string::npos) {
-            end = content->size();
-        }
-        std::string text = content->substr(start, end - start);
-        start = end + 1;
-        if (!text.empty() && text.back() == '\r') {
-            text.pop_back();
-        }
-        if (!IsTextLine(text)) {
-            continue; // a damaged line is dropped, the rest is kept
-        }
-        const std::string trimmed = Trimmed(text);
-        std::string key;
-        const bool isHeader =
-            trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']';
-        if (isHeader) {
-            section = Trimmed(trimmed.substr(1, trimmed.size() - 2));
-        } else if (!trimmed.empty() && trimmed.front() != ';' && trimmed.front() != '#') {
-            const auto equals = trimmed.find('=');
-            if (equals == std::string::npos) {
-                continue; // neither header, comment nor key=value
+        std::size_t next = content->find('\n', start);
+        next = next == std::string::npos ? content->size() : next + 1;
+        Line line;
+        line.text = content->substr(start, next - start);
+        start = next;
+        for (const std::string_view end : {"\r\n", "\n"}) {
+            if (line.text.ends_with(end)) {
+                line.end = end;
+                line.text.resize(line.text.size() - end.size());
+                break;
             }
-            key = Trimmed(trimmed.substr(0, equals));
         }
-        m_lines.push_back({std::move(text), section, std::move(key), isHeader});
+        const std::string_view trimmed = Trimmed(line.text);
+        const auto equals = line.text.find('=');
+        if (trimmed.starts_with('[') && trimmed.find(']') != std::string_view::npos) {
+            line.isHeader = true;
+            section = Trimmed(trimmed.substr(1, trimmed.find(']') - 1));
+        } else if (equals != std::string::npos) {
+            line.key = Trimmed(std::string_view(line.text).substr(0, equals));
+            line.valueStart = line.text.find_first_not_of(kBlanks, equals + 1);
+            line.valueStart = std::min(line.valueStart, line.text.size());
+        }
+        line.section = section;
+        m_lines.push_back(std::move(line));
     }
     return true;
 }
 
-std::optional<std::string> CProfileIni::GetString(const std::string& section,
-                                                  const std::string& key) const {
-    for (const Line& line : m_lines) {
-        if (!line.key.empty() && SameName(line.section, section) && SameName(line.key, key)) {
-            const auto equals = line.text.find('=');
-            return Trimmed(line.text.substr(equals + 1));
-        }
-    }
-    return std::nullopt;
+const CProfileIni::Line* CProfileIni::FindKey(std::string_view section,
+                                              std::string_view key) const {
+    const auto found = std::find_if(m_lines.begin(), m_lines.end(), [&](const Line& line) {
+        return !line.key.empty() && EqualsIgnoringAsciiCase(line.section, section) &&
+               EqualsIgnoringAsciiCase(line.key, key);
+    });
+    return found == m_lines.end() ? nullptr : &*found;
 }
 
-void CProfileIni::SetString(const std::string& section, const std::string& key,
-                            const std::string& value) {
-    std::string text = key + "=" + value;
-    // A value can't span lines; cut it at a line break rather than corrupt the file.
-    text = text.substr(0, text.find_first_of("\r\n"));
-    for (Line& line : m_lines) {
-        if (!line.key.empty() && SameName(line.section, section) && SameName(line.key, key)) {
-            line.text = std::move(text);
-            return;
-        }
+CProfileIni::Line* CProfileIni::FindKey(std::string_view section, std::string_view key) {
+    return const_cast<Line*>(std::as_const(*this).FindKey(section, key));
+}
+
+std::optional<std::string> CProfileIni::GetString(std::string_view section,
+                                                  std::string_view key) const {
+    const Line* line = FindKey(section, key);
+    if (line == nullptr) {
+        return std::nullopt;
     }
-    // Add it after the last header or key of its section, or as a new section at the end.
+    std::string_view value = Trimmed(std::string_view(line->text).substr(line->valueStart));
+    if (IsQuoted(value)) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return std::string(value);
+}
+
+std::string CProfileIni::LineEnd() const {
+    const auto withEnd = std::find_if(m_lines.begin(), m_lines.end(),
+                                      [](const Line& line) { return !line.end.empty(); });
+    return withEnd == m_lines.end() ? "\n" : withEnd->end;
+}
+
+void CProfileIni::SetString(std::string_view section, std::string_view key,
+                            std::string_view value) {
+    // A value can't span lines; cut it at a line break rather than corrupt the file.
+    value = value.substr(0, value.find_first_of("\r\n"));
+    if (Line* line = FindKey(section, key)) {
+        line->text.replace(line->valueStart, std::string::npos, WrittenValue(value));
+        return;
+    }
+    const std::string end = LineEnd();
+    Line added{std::string(key) + "=" + WrittenValue(value),
+               end,
+               std::string(section),
+               std::string(key),
+               key.size() + 1,
+               false};
+    // After the last header or key of its section, or as a new section at the end.
     auto last = m_lines.end();
     for (auto it = m_lines.begin(); it != m_lines.end(); ++it) {
-        if ((it->isHeader || !it->key.empty()) && SameName(it->section, section)) {
+        if ((it->isHeader || !it->key.empty()) && EqualsIgnoringAsciiCase(it->section, section)) {
             last = it;
         }
     }
     if (last == m_lines.end()) {
-        m_lines.push_back({"[" + section + "]", section, "", true});
-        m_lines.push_back({std::move(text), section, key, false});
-    } else {
-        m_lines.insert(last + 1, {std::move(text), section, key, false});
+        if (!m_lines.empty() && m_lines.back().end.empty()) {
+            m_lines.back().end = end; // the file ended without a line end
+        }
+        m_lines.push_back(
+            {"[" + std::string(section) + "]", end, std::string(section), "", 0, true});
+        m_lines.push_back(std::move(added));
+        return;
     }
+    if (last->end.empty()) {
+        last->end = end;
+    }
+    m_lines.insert(last + 1, std::move(added));
 }
 
 int CProfileIni::Write() const {
     std::string content;
     for (const Line& line : m_lines) {
         content += line.text;
-        content += '\n';
+        content += line.end;
     }
-    // A settings file kept as a link to a regular file (say, in a dotfiles
-    // folder) is replaced where it really lives, so the link survives. A link
-    // to anything else (a device, a FIFO, nothing) is replaced itself: the
-    // program never renames over what is not a settings file.
-    std::error_code error;
-    std::filesystem::path target(m_strPath);
-    if (std::filesystem::is_symlink(target, error) &&
-        std::filesystem::is_regular_file(target, error)) {
-        const std::filesystem::path real = std::filesystem::canonical(target, error);
-        if (!error) {
-            target = real;
-        }
-    }
-    std::filesystem::create_directories(target.parent_path(), error);
-
-    std::string temp = target.string() + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        return errno;
-    }
-    int result = 0;
-    errno = 0;
-    if (!WriteAll(fd, content) || ::fsync(fd) != 0) {
-        result = errno != 0 ? errno : EIO;
-    }
-    if (::fchmod(fd, 0644) != 0 && result == 0) {
-        result = errno;
-    }
-    if (::close(fd) != 0 && result == 0) {
-        result = errno;
-    }
-    if (result == 0 && ::rename(temp.c_str(), target.c_str()) != 0) {
-        result = errno;
-    }
-    if (result != 0) {
-        ::unlink(temp.c_str());
-    }
-    return result;
+    return CFileSystem::WriteFileAtomically(m_strPath, content);
 }

@@ -2,8 +2,9 @@
 // half-written, a FIFO, a device, a folder in its place, or a config folder
 // that cannot be written. The dialog must always start (with no setting and
 // no scan when the file cannot be trusted), rewrite a clean file at close
-// when it can, and otherwise close all the same, leave what is there as it
-// was and say on stderr that the folder was not stored.
+// when it can (a text file keeps its other lines), and otherwise close all
+// the same, leave what is there as it was and say on stderr that the folder
+// was not stored.
 #include "app/CQuillbeyDlg.h"
 #include "tests/support/HeaderBuilder.h"
 #include "tests/support/TempDir.h"
@@ -242,14 +243,15 @@ private slots:
             << setting + std::string(4096, '\0') << std::string(kCleanSettings);
         QTest::newRow("over 1 MiB") << setting + std::string((1 << 20) + 1, ';') + "\n"
                                     << std::string(kCleanSettings);
-        // Cut while being written.
+        // Cut while being written: a text file, so every line stays as it was.
         QTest::newRow("cut inside the section name")
-            << std::string("[Sett") << std::string(kCleanSettings);
+            << std::string("[Sett") << "[Sett\n" + std::string(kCleanSettings);
         QTest::newRow("cut inside the key")
-            << std::string("[Settings]\nLast Dire") << std::string(kCleanSettings);
+            << std::string("[Settings]\nLast Dire")
+            << std::string("[Settings]\nLast Directory=\nLast Dire");
         QTest::newRow("cut inside the folder: kept, but not a folder")
             << std::string("[Settings]\nLast Directory=") + kRomsMark + "/fou"
-            << std::string("[Settings]\nLast Directory=") + kRomsMark + "/fou\n";
+            << std::string("[Settings]\nLast Directory=") + kRomsMark + "/fou";
     }
 
     void untrustedFilesGiveNoSettingAndAreRewrittenCleanAtClose() {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace testing_support;
 
 namespace {
@@ -81,7 +83,6 @@ TEST(ZipLoad, ArchivesWithoutAnImageFail) {
     TempDir dir;
     WriteZip(dir / "text.zip", {{"a.txt", TextBytes("a")}, {"b.zip", TextBytes("b")}});
     WriteZip(dir / "noext.zip", {{"gba", TextBytes("x")}, {"folder.gba/", {}}});
-    WriteZip(dir / "empty.zip", {});
     dir.WriteText("fake.zip", "this is not an archive, even though it is long enough to look");
     dir.WriteFile("zero.zip", {});
     dir.MakeSubdir("folder.zip");
@@ -185,4 +186,37 @@ TEST(ZipLoad, OffsetsInsideAnEntry) {
     EXPECT_TRUE(std::all_of(rest.begin(), rest.end(), [](auto b) { return b == 0xCC; }));
     ASSERT_EQ(loader.Load(dir / "o.zip", 4000, 0, rest), 0);
     EXPECT_TRUE(std::equal(image.begin() + 4000, image.end(), rest.begin()));
+}
+
+TEST(LoadFailure, SaysWhyALoadFailed) {
+    TempDir dir;
+    const std::string fifo = dir / "pipe.gba";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    WriteZip(dir / "text.zip", {{"readme.txt", TextBytes("no image")}});
+    struct Case {
+        std::string path;
+        LoadFailure failure;
+        std::string text;
+    };
+    const Case cases[] = {
+        {dir / "missing.gba", LoadFailure::NotFound, "No such file or directory"},
+        {dir / "missing.zip", LoadFailure::NotFound, "No such file or directory"},
+        {dir / "missing/x.gba", LoadFailure::NotFound, "No such file or directory"},
+        {dir.MakeSubdir("folder.gba"), LoadFailure::IsFolder, "is a folder"},
+        {dir.MakeSubdir("folder.zip"), LoadFailure::IsFolder, "is a folder"},
+        {fifo, LoadFailure::NotRegularFile, "not a regular file"},
+        {dir.WriteText("fake.zip", "not an archive"), LoadFailure::NotZip, "not a ZIP archive"},
+        {dir / "text.zip", LoadFailure::NoImageInArchive, "no .bin, .gba or .agb entry in it"},
+    };
+    CGbaRomLoader loader;
+    CartridgeHeader header{};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(loader.Load(c.path, 0, 512, header), -1);
+        EXPECT_EQ(loader.GetLastFailure(), c.failure);
+        EXPECT_EQ(loader.DescribeLastFailure(), c.text);
+    }
+    ASSERT_EQ(loader.Load(dir.WriteFile("good.gba", ImageNamed("GOOD", 512)), 0, 512, header), 0);
+    EXPECT_EQ(loader.GetLastFailure(), LoadFailure::None);
+    EXPECT_EQ(loader.DescribeLastFailure(), "");
 }

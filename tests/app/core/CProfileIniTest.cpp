@@ -35,25 +35,14 @@ TEST(ProfileIni, RoundTripWritesTheKeyLiterally) {
     EXPECT_EQ(again.GetString("settings", "last directory"), "/roms/My Games");
 }
 
-TEST(ProfileIni, OtherSectionsKeysAndCommentsAreKept) {
+TEST(ProfileIni, ANewKeyGoesAfterItsSectionsLastKey) {
     TempDir dir;
-    const std::string original = "; comment\n[Window]\nX=10\n\n[Settings]\nTheme=dark\n"
-                                 "Last Directory=/old\n[Later]\nY=2\n";
-    const std::string path = dir.WriteText("q.ini", original);
+    const std::string path = dir.WriteText("q.ini", "[Window]\nX=10\n\n[Settings]\nA=1\n");
     CProfileIni profile(path);
     ASSERT_TRUE(profile.Read());
-    profile.SetString("Settings", "Last Directory", "/new");
+    profile.SetString("Window", "Y", "20");
     ASSERT_EQ(profile.Write(), 0);
-    EXPECT_EQ(Text(path), "; comment\n[Window]\nX=10\n\n[Settings]\nTheme=dark\n"
-                          "Last Directory=/new\n[Later]\nY=2\n");
-
-    // A key new to an existing section goes after that section's last key.
-    CProfileIni added(path);
-    ASSERT_TRUE(added.Read());
-    added.SetString("Window", "Y", "20");
-    ASSERT_EQ(added.Write(), 0);
-    EXPECT_EQ(Text(path), "; comment\n[Window]\nX=10\nY=20\n\n[Settings]\nTheme=dark\n"
-                          "Last Directory=/new\n[Later]\nY=2\n");
+    EXPECT_EQ(Text(path), "[Window]\nX=10\nY=20\n\n[Settings]\nA=1\n");
 }
 
 TEST(ProfileIni, ValuesCannotBreakTheFileIntoLines) {
@@ -84,14 +73,31 @@ TEST(ProfileIni, DamagedFilesReadAsNoSettingsAndAreRewrittenClean) {
     }
 }
 
-TEST(ProfileIni, HalfWrittenFileKeepsItsGoodLines) {
+TEST(ProfileIni, TheUsersLinesComeBackByteForByte) {
     TempDir dir;
-    const std::string path = dir.WriteText("half.ini", "[Settings]\nLast Directory=/ok\n[Oth");
+    // Unknown lines, a comment, CRLF ends, trailing blanks, a second section,
+    // blanks around "=", other letter case, and a line cut off at the end.
+    const std::string before = "; mine  \r\n[Other]\r\nKey = Value \r\n\r\n"
+                               "not a key line\r\n[ settings ]\r\nlast directory = \"/old\" \r\n"
+                               "Extra=1\r\n[Oth";
+    const std::string path = dir.WriteText("q.ini", before);
     CProfileIni profile(path);
     ASSERT_TRUE(profile.Read());
-    EXPECT_EQ(profile.GetString("Settings", "Last Directory"), "/ok");
+    EXPECT_EQ(profile.GetString("Settings", "Last Directory"), "/old"); // quotes removed
+    EXPECT_EQ(profile.GetString("OTHER", "key"), "Value");
+    profile.SetString("Settings", "Last Directory", "/new folder");
     ASSERT_EQ(profile.Write(), 0);
-    EXPECT_EQ(Text(path), "[Settings]\nLast Directory=/ok\n");
+    std::string after = before;
+    after.replace(after.find("\"/old\" "), 7, "/new folder");
+    EXPECT_EQ(Text(path), after);
+
+    // A key new to the file goes into a new section, with the file's line ends.
+    profile.SetString("Window", "X", " 10");
+    ASSERT_EQ(profile.Write(), 0);
+    EXPECT_EQ(Text(path), after + "\r\n[Window]\r\nX=\" 10\"\r\n");
+    CProfileIni again(path);
+    ASSERT_TRUE(again.Read());
+    EXPECT_EQ(again.GetString("Window", "X"), " 10"); // the quotes keep its blank
 }
 
 TEST(ProfileIni, UnreadableOrNonFileSettingsReadAsNone) {

@@ -1,0 +1,123 @@
+// Regular-file access on POSIX systems, written so that a hostile name (a FIFO
+// or a device called game.gba) can neither block nor be read.
+#include "romio/CRegularFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+FileError ErrorOf(int code) {
+    const FileFailure failure =
+        (code == ENOENT || code == ENOTDIR) ? FileFailure::NotFound : FileFailure::Unreadable;
+    return {failure, code};
+}
+
+// The file behind `fd` when it is a regular one; closes `fd` otherwise.
+std::optional<std::pair<int, std::uint64_t>> CheckedRegular(int fd, FileError& error) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        error = ErrorOf(errno);
+    } else if (!S_ISREG(info.st_mode)) {
+        error = {S_ISDIR(info.st_mode) ? FileFailure::IsFolder : FileFailure::NotRegularFile, 0};
+    } else {
+        return std::pair(fd, static_cast<std::uint64_t>(info.st_size));
+    }
+    ::close(fd);
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<CRegularFile> CRegularFile::Open(const std::string& path, FileError* error) {
+    FileError failure;
+    FileError& out = error != nullptr ? *error : failure;
+    out = {};
+    // Look before opening: opening some devices has effects of its own.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        out = ErrorOf(errno);
+        return std::nullopt;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        out = {S_ISDIR(info.st_mode) ? FileFailure::IsFolder : FileFailure::NotRegularFile, 0};
+        return std::nullopt;
+    }
+    // The name may have been replaced since; O_NONBLOCK keeps a FIFO swapped in
+    // from blocking the open, and fstat judges what was really opened.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        out = ErrorOf(errno);
+        return std::nullopt;
+    }
+    const auto opened = CheckedRegular(fd, out);
+    if (!opened) {
+        return std::nullopt;
+    }
+    return CRegularFile(opened->first, opened->second);
+}
+
+std::optional<CRegularFile> CRegularFile::OpenListed(const std::string& path, FileError* error) {
+    FileError failure;
+    FileError& out = error != nullptr ? *error : failure;
+    out = {};
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+        if (errno == ELOOP) {
+            return Open(path, error);
+        }
+        out = ErrorOf(errno);
+        return std::nullopt;
+    }
+    const auto opened = CheckedRegular(fd, out);
+    if (!opened) {
+        return std::nullopt;
+    }
+    return CRegularFile(opened->first, opened->second);
+}
+
+CRegularFile::CRegularFile(CRegularFile&& other) noexcept
+    : m_handle(std::exchange(other.m_handle, -1)), m_size(other.m_size) {}
+
+CRegularFile& CRegularFile::operator=(CRegularFile&& other) noexcept {
+    if (this != &other) {
+        Close();
+        m_handle = std::exchange(other.m_handle, -1);
+        m_size = other.m_size;
+    }
+    return *this;
+}
+
+CRegularFile::~CRegularFile() {
+    Close();
+}
+
+void CRegularFile::Close() {
+    if (m_handle >= 0) {
+        ::close(static_cast<int>(m_handle));
+        m_handle = -1;
+    }
+}
+
+std::size_t CRegularFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer,
+                                 bool* failed) const {
+    std::size_t done = 0;
+    while (done < buffer.size()) {
+        const ssize_t got = ::pread(static_cast<int>(m_handle), buffer.data() + done,
+                                    buffer.size() - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0 && failed != nullptr) {
+            *failed = true;
+        }
+        if (got <= 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
