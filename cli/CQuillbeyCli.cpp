@@ -4,7 +4,8 @@
 #include "QuillbeyVersion.h"
 
 #include "CCliScanTarget.h"
-#include "EntryReport.h"
+#include "CReportWriter.h"
+#include "app/core/RomDetails.h"
 #include "app/core/RomSort.h"
 #include "app/core/TextConversion.h"
 #include "romio/CFileSystem.h"
@@ -29,16 +30,14 @@ std::string Quoted(const std::string& path) {
 }
 
 void WriteOutput(const std::vector<ReportedEntry>& entries, bool json, const std::string* folder) {
-    if (json) {
-        WriteEntriesJsonDocument(entries, folder, stdout);
-    } else {
-        WriteEntriesTable(entries, stdout);
-    }
+    COutputBuffer out(stdout);
+    CReportWriter::Create(json ? CReportWriter::Format::Json : CReportWriter::Format::Table)
+        ->Write(entries, folder, out);
 }
 
 bool AnyFault(const std::vector<ReportedEntry>& entries) {
     return std::any_of(entries.begin(), entries.end(),
-                       [](const ReportedEntry& r) { return EntryHasFault(*r.entry); });
+                       [](const ReportedEntry& r) { return HasHeaderFault(*r.entry); });
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // exactly as the panel shows it.
 #include "RomDetails.h"
 
+#include "RomDetailFields.h"
 #include "TextConversion.h"
 #include "header/CGbaHeaderDecoder.h"
 #include "header/CartridgeHeader.h"
@@ -68,27 +69,27 @@ RomDetails ComputeRomDetails(const CRomEntry& entry) {
     return details;
 }
 
+bool IsHeaderValid(const CRomEntry& entry) {
+    CartridgeHeader header{};
+    return CGbaHeaderDecoder().CheckFixedValue(entry.RestoreSlice(header));
+}
+
+bool HasHeaderFault(const CRomEntry& entry) {
+    return !IsHeaderValid(entry) ||
+           (entry.m_dwFlags & (ROMF_LOGO_ERROR | ROMF_COMPLEMENT_ERROR)) != 0;
+}
+
 std::string FormatRomDetailsText(const CRomEntry& entry) {
     const RomDetails details = ComputeRomDetails(entry);
-    const std::pair<const char*, const std::string*> lines[] = {
-        {"Internal Name:", &details.m_strName},
-        {"Version:", &details.m_strVersion},
-        {"Serial:", &details.m_strSerial},
-        {"Maker:", &details.m_strMaker},
-        {"ROM Size:", &details.m_strRomSize},
-        {"Main Unit Code:", &details.m_strUnitCode},
-        {"Device Type:", &details.m_strDeviceType},
-        {"Complement:", &details.m_strComplement},
-        {"CRC32:", &details.m_strCrc32},
-    };
     std::string text = FileNameToUtf8(entry.GetDisplayName()) + "\n";
-    for (const auto& [label, value] : lines) {
-        text += label;
+    for (const RomDetailField& field : kRomDetailFields) {
+        text += field.label;
         text += ' ';
-        text += Cp1252ToUtf8(*value);
+        text += Cp1252ToUtf8(field.TextOf(details));
         text += '\n';
     }
-    text += "Logo Error: ";
+    text += kLogoErrorLabel;
+    text += ": ";
     text += details.m_bLogoError ? "yes" : "no";
     text += '\n';
     return text;

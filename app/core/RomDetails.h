@@ -24,6 +24,12 @@ struct RomDetails {
 // All fields stay empty when the header's fixed value is not 0x96.
 RomDetails ComputeRomDetails(const CRomEntry& entry);
 
+// True when the entry's header has its fixed value 0x96.
+bool IsHeaderValid(const CRomEntry& entry);
+// True when the header is not valid, or the scan found its logo or its
+// complement wrong: what a check of a homebrew build must flag.
+bool HasHeaderFault(const CRomEntry& entry);
+
 // The panel as text, one "Label: value" line per field in screen order, in UTF-8
 // (for the clipboard and the command line's plain output).
 std::string FormatRomDetailsText(const CRomEntry& entry);

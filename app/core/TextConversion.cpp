@@ -1,6 +1,8 @@
 // Windows-1252 and UTF-8 conversions. The output is always valid UTF-8.
 #include "TextConversion.h"
 
+#include "romio/CFileSystem.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -130,13 +132,43 @@ std::string PathToUtf8(std::string_view path) {
     out.reserve(path.size());
     std::size_t start = 0;
     while (true) {
-        const std::size_t slash = path.find('/', start);
-        out += FileNameToUtf8(path.substr(start, slash - start));
-        if (slash == std::string_view::npos) {
+        const auto separator = std::find_if(path.begin() + static_cast<std::ptrdiff_t>(start),
+                                            path.end(), CFileSystem::IsSeparator);
+        const auto end = static_cast<std::size_t>(separator - path.begin());
+        out += FileNameToUtf8(path.substr(start, end - start));
+        if (separator == path.end()) {
             break;
         }
-        out += '/';
-        start = slash + 1;
+        out += *separator;
+        start = end + 1;
     }
     return out;
+}
+
+std::string_view Cp1252AsUtf8(std::string_view text, std::string& scratch) {
+    const bool ascii = std::all_of(text.begin(), text.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii) {
+        return text;
+    }
+    scratch.clear();
+    AppendCp1252AsUtf8(scratch, text);
+    return scratch;
+}
+
+std::string_view FileNameAsUtf8(std::string_view name, std::string& scratch) {
+    if (IsValidUtf8(name)) {
+        return name;
+    }
+    scratch.clear();
+    AppendCp1252AsUtf8(scratch, name);
+    return scratch;
+}
+
+std::string_view PathAsUtf8(std::string_view path, std::string& scratch) {
+    if (IsValidUtf8(path)) {
+        return path;
+    }
+    scratch = PathToUtf8(path);
+    return scratch;
 }

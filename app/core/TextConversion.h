@@ -16,6 +16,13 @@ bool IsValidUtf8(std::string_view text);
 // `name` unchanged when it is valid UTF-8, otherwise read as Windows-1252.
 std::string FileNameToUtf8(std::string_view name);
 
-// A path converted one "/"-separated component at a time, so that one odd
-// name does not change how the folders around it read.
+// A path converted one component at a time, so that one odd name does not
+// change how the folders around it read.
 std::string PathToUtf8(std::string_view path);
+
+// The same three conversions without a copy for text that needs none (the
+// usual case); other text is converted into `scratch`, which the result then
+// views. For output written row by row, `scratch` reused from row to row.
+std::string_view Cp1252AsUtf8(std::string_view text, std::string& scratch);
+std::string_view FileNameAsUtf8(std::string_view name, std::string& scratch);
+std::string_view PathAsUtf8(std::string_view path, std::string& scratch);

@@ -2,7 +2,7 @@
 // byte what nlohmann::json's compact dump of the same members gives, for every
 // kind of name: quotation marks, backslashes, control characters, DEL, UTF-8
 // and names that are not UTF-8.
-#include "cli/EntryReport.h"
+#include "cli/CJsonReportWriter.h"
 #include "app/core/RomDetails.h"
 #include "app/core/TextConversion.h"
 #include "header/CGbaHeaderDecoder.h"
@@ -67,7 +67,7 @@ std::unique_ptr<CRomEntry> Entry(const std::string& fileName, const std::string&
 
 } // namespace
 
-TEST(EntryReport, JsonIsWhatTheJsonLibraryWrites) {
+TEST(JsonReportWriter, JsonIsWhatTheJsonLibraryWrites) {
     CartridgeHeader oddTitle = BuildHeader({.title = "A\"B\\C\x01\x7F\xE9", .maker = "5X"});
     CartridgeHeader noHeader = BuildHeader({.fixedValue = 0});
     const std::string names[] = {
@@ -85,7 +85,7 @@ TEST(EntryReport, JsonIsWhatTheJsonLibraryWrites) {
         for (const auto& [file, inner] : {Names{name, ""}, Names{"p.zip", name}}) {
             for (const CartridgeHeader* header : {&oddTitle, &noHeader}) {
                 const auto entry = Entry(file, inner, *header);
-                EXPECT_EQ(EntryJson(ReportedEntry{entry.get(), index}),
+                EXPECT_EQ(CJsonReportWriter::EntryJson(ReportedEntry{entry.get(), index}),
                           ReferenceJson(*entry, index))
                     << "file '" << file << "', inner '" << inner << "'";
                 ++index;
