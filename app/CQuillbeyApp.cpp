@@ -3,13 +3,21 @@
 
 #include "CQuillbeyDlg.h"
 
+#include <QEventLoop>
+
 CQuillbeyApp::CQuillbeyApp(std::optional<std::string> startFolder)
     : m_startFolder(std::move(startFolder)) {}
 
 bool CQuillbeyApp::InitInstance() {
     CQuillbeyDlg dlg(m_startFolder);
     m_pMainWnd = &dlg;
-    dlg.exec();
+    // Run until the dialog is closed. Shown as an ordinary window rather than
+    // an application-modal one: it is the program's only window, and window
+    // managers and task bars treat modal windows as dialogs of another.
+    QEventLoop loop;
+    QObject::connect(&dlg, &QDialog::finished, &loop, &QEventLoop::quit);
+    dlg.show();
+    loop.exec();
     m_pMainWnd = nullptr;
     return false;
 }

@@ -7,8 +7,10 @@
 #include "MakerInfo.h"
 #include "QuillbeyVersion.h"
 #include "app/core/CProfileIni.h"
-#include "app/core/RomDetails.h"
+#include "app/core/ChosenFolder.h"
+#include "app/core/RomDetailFields.h"
 #include "app/core/TextConversion.h"
+#include "app/core/resource.h"
 #include "controls/CLinkLabel.h"
 #include "romio/CFileSystem.h"
 #include "scan/CReadROMs.h"
@@ -24,6 +26,7 @@
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -33,7 +36,6 @@
 #include <QTreeView>
 #include <QUrl>
 #include <cstdio>
-#include <cstring>
 
 // The images are compiled into a static library, whose resources are only
 // registered when something asks for them.
@@ -48,15 +50,64 @@ constexpr const char* kLastDirectoryKey = "Last Directory";
 constexpr int kListColumnWidth = 166;
 constexpr int kFlushIntervalMs = 40;
 
-// Link colours: blue link and hover, purple once visited (0x00BBGGRR).
-constexpr std::uint32_t kLinkColour = 0xEE0000;
-constexpr std::uint32_t kVisitedColour = 0x800080;
-constexpr std::uint32_t kHoverColour = 0xEE0000;
+// Link colours: blue link and hover, purple once visited.
+const QColor kLinkColour(0, 0, 238);
+const QColor kVisitedColour(128, 0, 128);
+const QColor kHoverColour(0, 0, 238);
+// The highlighted Complement: red on light grey.
+const QColor kHighlightText(255, 0, 0);
+const QColor kHighlightBack(192, 192, 192);
 
 // The colour the browse button's image shows where the button face belongs.
 const QRgb kBitmapBackground = qRgb(0, 128, 128);
 
-QString FromUtf8(const std::string& text) {
+// The controls of dialog template 102 in template order, which is also the
+// tab order; positions and sizes in dialog units.
+enum class ControlKind { Browse, List, Value, Label, Group, Notice, Link, Folder, Banner, Check };
+
+struct TemplateControl {
+    ControlKind kind;
+    int nId; // the control's ID; for a label, the ID of the field it names
+    int x, y, w, h;
+};
+
+constexpr TemplateControl kTemplate[] = {
+    {ControlKind::Browse, IDC_BROWSE, 106, 11, 14, 12},
+    {ControlKind::List, IDC_ROMLIST, 7, 26, 113, 130},
+    {ControlKind::Value, IDC_NAME, 206, 18, 79, 12},
+    {ControlKind::Value, IDC_VERSION, 206, 31, 22, 12},
+    {ControlKind::Value, IDC_MAKER, 206, 57, 79, 12},
+    {ControlKind::Value, IDC_UNITCODE, 206, 83, 22, 12},
+    {ControlKind::Value, IDC_DEVICETYPE, 206, 96, 22, 12},
+    {ControlKind::Value, IDC_COMPLEMENT, 206, 109, 44, 12},
+    {ControlKind::Label, IDC_NAME, 140, 18, 47, 12},
+    {ControlKind::Label, IDC_SERIAL, 140, 43, 40, 13},
+    {ControlKind::Label, IDC_MAKER, 140, 57, 23, 12},
+    {ControlKind::Label, IDC_VERSION, 140, 31, 26, 12},
+    {ControlKind::Label, IDC_COMPLEMENT, 140, 108, 42, 13},
+    {ControlKind::Group, -1, 130, 7, 163, 149},
+    {ControlKind::Notice, -1, 4, 160, 120, 8},
+    {ControlKind::Link, IDC_WEBLINK, 7, 171, 113, 8},
+    {ControlKind::Link, IDC_MAILLINK, 7, 182, 113, 8},
+    {ControlKind::Folder, IDC_FOLDER, 7, 13, 87, 12},
+    {ControlKind::Label, IDC_UNITCODE, 140, 83, 52, 12},
+    {ControlKind::Label, IDC_DEVICETYPE, 140, 95, 44, 13},
+    {ControlKind::Banner, -1, 189, 178, 103, 13},
+    {ControlKind::Check, IDC_LOGOERROR, 206, 137, 49, 10},
+    {ControlKind::Value, IDC_SERIAL, 206, 44, 79, 12},
+    {ControlKind::Label, IDC_ROMSIZE, 140, 69, 41, 13},
+    {ControlKind::Value, IDC_ROMSIZE, 206, 70, 79, 12},
+    {ControlKind::Value, IDC_CRC32, 206, 122, 44, 12},
+    {ControlKind::Label, IDC_CRC32, 140, 121, 26, 13},
+};
+
+const RomDetailField& FieldOf(int controlId) {
+    return *std::find_if(
+        kRomDetailFields.begin(), kRomDetailFields.end(),
+        [controlId](const RomDetailField& f) { return f.nControlId == controlId; });
+}
+
+QString FromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
@@ -107,6 +158,11 @@ std::optional<QString> DroppedFolder(const QMimeData* mime) {
     return url.toLocalFile();
 }
 
+// A row for the list: UTF-8 names (the usual case) go to QString directly.
+CRomListModel::Row ListRow(const CScanRowBuffer::Row& row) {
+    return {IsValidUtf8(row.text) ? FromUtf8(row.text) : Show8Bit(row.text), row.itemData};
+}
+
 } // namespace
 
 CQuillbeyDlg::CQuillbeyDlg(std::optional<std::string> startFolder, QWidget* parent)
@@ -122,25 +178,14 @@ CQuillbeyDlg::~CQuillbeyDlg() {
     StopScan();
 }
 
-QLineEdit* CQuillbeyDlg::MakeValueField(const DialogUnits& units, int x, int y, int w, int h) {
-    auto* field = new QLineEdit(this);
-    field->setReadOnly(true);
-    field->setGeometry(units.ToPixels(x, y, w, h));
-    return field;
-}
-
-QLabel* CQuillbeyDlg::MakeLabel(const DialogUnits& units, const char* text, int x, int y, int w,
-                                int h) {
-    auto* label = new QLabel(QString::fromLatin1(text), this);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    label->setGeometry(units.ToPixels(x, y, w, h));
-    return label;
-}
-
 void CQuillbeyDlg::CreateWidgets() {
     setWindowTitle(QString::fromLatin1(kQuillbeyCaption));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    // An application window of its own, listed on the task bar: the normal
+    // window type (a dialog type would make it transient for a hidden
+    // leader), fixed size, with a minimise box and no maximise box.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     QFont dialogFont = font();
     dialogFont.setPointSize(8);
     setFont(dialogFont);
@@ -148,84 +193,110 @@ void CQuillbeyDlg::CreateWidgets() {
     setFixedSize(units.ToPixelsX(300), units.ToPixelsY(198));
     setAcceptDrops(true);
 
+    // Read-only fields in the dialog's face colour, as read-only edit fields are.
+    QPalette valueColours = palette();
+    valueColours.setColor(QPalette::Base, valueColours.color(QPalette::Window));
+
     // Created in template order, which is also the tab order.
-    m_btnBrowse = new QPushButton(this); // 1008
-    m_btnBrowse->setGeometry(units.ToPixels(106, 11, 14, 12));
-    m_btnBrowse->setToolTip(QStringLiteral("Select Folder."));
-
-    m_romModel = new CRomListModel(this);
-    m_lstRoms = new QTreeView(this); // 1006
-    m_lstRoms->setModel(m_romModel);
-    m_lstRoms->setGeometry(units.ToPixels(7, 26, 113, 130));
-    m_lstRoms->setHeaderHidden(true);
-    m_lstRoms->setRootIsDecorated(false);
-    m_lstRoms->setItemsExpandable(false);
-    m_lstRoms->setUniformRowHeights(true);
-    m_lstRoms->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_lstRoms->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_lstRoms->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_lstRoms->header()->setStretchLastSection(false);
-    m_lstRoms->setColumnWidth(0, kListColumnWidth);
-
-    m_editName = MakeValueField(units, 206, 18, 79, 12);        // 1002
-    m_editVersion = MakeValueField(units, 206, 31, 22, 12);     // 1003
-    m_editMaker = MakeValueField(units, 206, 57, 79, 12);       // 1004
-    m_editUnitCode = MakeValueField(units, 206, 83, 22, 12);    // 1012
-    m_editDeviceType = MakeValueField(units, 206, 96, 22, 12);  // 1013
-    m_editComplement = MakeValueField(units, 206, 109, 44, 12); // 1011
-
-    MakeLabel(units, "Internal Name:", 140, 18, 47, 12);
-    MakeLabel(units, "Serial:", 140, 43, 40, 13);
-    MakeLabel(units, "Maker:", 140, 57, 23, 12);
-    MakeLabel(units, "Version:", 140, 31, 26, 12);
-    MakeLabel(units, "Complement:", 140, 108, 42, 13);
-
-    auto* group = new QGroupBox(QStringLiteral("ROM Info"), this);
-    group->setGeometry(units.ToPixels(130, 7, 163, 149));
-
-    auto* notice = new QLabel(QString::fromLatin1(MakerInfo::kNotice), this);
-    notice->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    notice->setGeometry(units.ToPixels(4, 160, 120, 8));
-
-    m_lnkWeb = new CLinkLabel(this); // 1016
-    m_lnkWeb->setText(QString::fromLatin1(MakerInfo::kWebAddress));
-    m_lnkWeb->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    m_lnkWeb->setGeometry(units.ToPixels(7, 171, 113, 8));
-
-    m_lnkMail = new CLinkLabel(this); // 1017
-    m_lnkMail->setText(QString::fromLatin1(MakerInfo::kMailAddress));
-    m_lnkMail->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    m_lnkMail->setGeometry(units.ToPixels(7, 182, 113, 8));
-
-    m_editFolder = new QLineEdit(this); // 1007
-    m_editFolder->setReadOnly(true);
-    m_editFolder->setFrame(false);
-    QPalette folderColours = m_editFolder->palette();
-    folderColours.setColor(QPalette::Base, folderColours.color(QPalette::Window));
-    m_editFolder->setPalette(folderColours);
-    m_editFolder->setFocusPolicy(Qt::ClickFocus);
-    m_editFolder->setGeometry(units.ToPixels(7, 13, 87, 12));
-
-    MakeLabel(units, "Main Unit Code:", 140, 83, 52, 12);
-    MakeLabel(units, "Device Type:", 140, 95, 44, 13);
-
-    auto* banner = new QLabel(this);
-    const QPixmap bannerImage(QStringLiteral(":/res/bitmap129.bmp"));
-    banner->setPixmap(bannerImage);
-    banner->setGeometry(QRect(units.ToPixels(189, 178, 0, 0).topLeft(), bannerImage.size()));
-
-    m_chkLogoError = new QCheckBox(QStringLiteral("Logo Error"), this); // 1015
-    m_chkLogoError->setFocusPolicy(Qt::ClickFocus);
-    m_chkLogoError->setGeometry(units.ToPixels(206, 137, 49, 10));
-
-    m_editSerial = MakeValueField(units, 206, 44, 79, 12); // 1018
-    MakeLabel(units, "ROM Size:", 140, 69, 41, 13);
-    m_editRomSize = MakeValueField(units, 206, 70, 79, 12); // 1019
-    m_editCrc32 = MakeValueField(units, 206, 122, 44, 12);  // 1020
-    MakeLabel(units, "CRC32:", 140, 121, 26, 13);
-
-    // The group box only frames the panel; it must not cover the fields.
-    group->lower();
+    for (const TemplateControl& control : kTemplate) {
+        const QRect rect = units.ToPixels(control.x, control.y, control.w, control.h);
+        QWidget* widget = nullptr;
+        switch (control.kind) {
+        case ControlKind::Browse:
+            m_btnBrowse = new QPushButton(this);
+            // Enter reaches it only while it has the focus (keyPressEvent);
+            // it is never the dialog's default button, nor drawn as one.
+            m_btnBrowse->setAutoDefault(false);
+            m_btnBrowse->setToolTip(QStringLiteral("Select Folder."));
+            m_btnBrowse->setAccessibleName(QStringLiteral("Select Folder"));
+            widget = m_btnBrowse;
+            break;
+        case ControlKind::List:
+            m_romModel = new CRomListModel(this);
+            m_lstRoms = new QTreeView(this);
+            m_lstRoms->setModel(m_romModel);
+            m_lstRoms->setHeaderHidden(true);
+            m_lstRoms->setRootIsDecorated(false);
+            m_lstRoms->setItemsExpandable(false);
+            m_lstRoms->setUniformRowHeights(true);
+            m_lstRoms->setSelectionMode(QAbstractItemView::SingleSelection);
+            m_lstRoms->setSelectionBehavior(QAbstractItemView::SelectRows);
+            m_lstRoms->setEditTriggers(QAbstractItemView::NoEditTriggers);
+            m_lstRoms->header()->setStretchLastSection(false);
+            m_lstRoms->setColumnWidth(0, kListColumnWidth);
+            m_lstRoms->setAccessibleName(QStringLiteral("ROM images"));
+            widget = m_lstRoms;
+            break;
+        case ControlKind::Value: {
+            auto* field = new QLineEdit(this);
+            field->setReadOnly(true);
+            field->setPalette(valueColours);
+            // A screen reader names the field by its label.
+            field->setAccessibleName(FromUtf8(FieldOf(control.nId).Name()));
+            m_detailFields[control.nId] = field;
+            widget = field;
+            break;
+        }
+        case ControlKind::Label: {
+            auto* label = new QLabel(FromUtf8(FieldOf(control.nId).label), this);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            widget = label;
+            break;
+        }
+        case ControlKind::Group:
+            widget = new QGroupBox(QStringLiteral("ROM Info"), this);
+            widget->lower(); // it only frames the panel and must not cover the fields
+            break;
+        case ControlKind::Notice: {
+            auto* notice = new QLabel(QString::fromLatin1(MakerInfo::kNotice), this);
+            notice->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+            widget = notice;
+            break;
+        }
+        case ControlKind::Link: {
+            const bool web = control.nId == IDC_WEBLINK;
+            auto* link = new CLinkLabel(this);
+            link->setText(
+                QString::fromLatin1(web ? MakerInfo::kWebAddress : MakerInfo::kMailAddress));
+            link->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+            link->setAccessibleName(web ? QStringLiteral("Web page") : QStringLiteral("Mail"));
+            (web ? m_lnkWeb : m_lnkMail) = link;
+            widget = link;
+            break;
+        }
+        case ControlKind::Folder:
+            m_editFolder = new QLineEdit(this);
+            m_editFolder->setReadOnly(true);
+            m_editFolder->setFrame(false);
+            m_editFolder->setPalette(valueColours);
+            m_editFolder->setFocusPolicy(Qt::ClickFocus);
+            m_editFolder->setAccessibleName(QStringLiteral("Folder"));
+            widget = m_editFolder;
+            break;
+        case ControlKind::Banner: {
+            auto* banner = new QLabel(this);
+            const QPixmap bannerImage(QStringLiteral(":/res/bitmap129.bmp"));
+            banner->setPixmap(bannerImage);
+            banner->setAccessibleName(QStringLiteral("Game Boy Advance"));
+            banner->setGeometry(QRect(rect.topLeft(), bannerImage.size())); // its own size
+            continue;
+        }
+        case ControlKind::Check:
+            m_chkLogoError = new QCheckBox(FromUtf8(kLogoErrorLabel), this);
+            m_chkLogoError->setFocusPolicy(Qt::ClickFocus);
+            widget = m_chkLogoError;
+            break;
+        }
+        widget->setGeometry(rect);
+    }
+    // Each label is its field's buddy, as a label before an edit control is.
+    for (QLabel* label : findChildren<QLabel*>()) {
+        for (const RomDetailField& field : kRomDetailFields) {
+            if (label->text() == FromUtf8(field.label)) {
+                label->setBuddy(m_detailFields.at(field.nControlId));
+            }
+        }
+    }
 
     m_flushTimer = new QTimer(this);
     m_flushTimer->setInterval(kFlushIntervalMs);
@@ -234,11 +305,12 @@ void CQuillbeyDlg::CreateWidgets() {
 void CQuillbeyDlg::ConnectWidgets() {
     connect(m_btnBrowse, &QPushButton::clicked, this, &CQuillbeyDlg::OnBrowse);
     connect(m_chkLogoError, &QCheckBox::clicked, this, &CQuillbeyDlg::OnLogoErrorClicked);
+    connect(m_flushTimer, &QTimer::timeout, this, &CQuillbeyDlg::OnFlushTimer);
+    // Any change of a row's state, as the list reports it, refreshes the panel.
     connect(m_lstRoms->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &CQuillbeyDlg::OnItemChangedRomList);
     connect(m_lstRoms->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CQuillbeyDlg::OnItemChangedRomList);
-    connect(m_flushTimer, &QTimer::timeout, this, &CQuillbeyDlg::OnFlushTimer);
     auto* copy = new QShortcut(QKeySequence::Copy, m_lstRoms, nullptr, nullptr, Qt::WidgetShortcut);
     connect(copy, &QShortcut::activated, this, &CQuillbeyDlg::OnCopyDetails);
 }
@@ -273,6 +345,19 @@ void CQuillbeyDlg::accept() {
     // Enter does nothing; the dialog has no OK button.
 }
 
+void CQuillbeyDlg::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        // Only a push button that has the focus takes Enter; anywhere else it
+        // does nothing.
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+            button->click();
+        }
+        return;
+    }
+    QDialog::keyPressEvent(event); // Escape closes
+}
+
 void CQuillbeyDlg::done(int result) {
     OnDestroy();
     QDialog::done(result);
@@ -305,7 +390,7 @@ void CQuillbeyDlg::OnBrowse() {
 }
 
 void CQuillbeyDlg::ChooseFolder(const std::string& folder) {
-    // Never two workers: a running scan is stopped and joined first.
+    // Never two workers: a running scan is stopped first.
     StopScan();
 
     m_strFolder = folder;
@@ -314,26 +399,13 @@ void CQuillbeyDlg::ChooseFolder(const std::string& folder) {
 
     m_romModel->DeleteAllItems();
     g_romEntries.RemoveAll();
-    m_nEntryCount = 0;
-    m_nRowCount = 0;
-    {
-        const std::lock_guard lock(m_pendingMutex);
-        m_pendingRows.clear();
-        m_bScanDonePosted = false;
-    }
+    IScanTarget& target = m_scanRows.StartScan(); // rows and the entry count start at 0
 
-    // The worker joins "/" and a name itself, so it gets the folder without its
-    // trailing separator; the root keeps showing "/" rather than nothing.
-    std::string scanFolder = m_strFolder;
-    if (!scanFolder.empty() && scanFolder.back() == '/') {
-        scanFolder.pop_back();
-        if (!scanFolder.empty()) {
-            m_strFolder = scanFolder;
-        }
-    }
+    const ChosenFolder chosen = SplitChosenFolder(m_strFolder);
+    m_strFolder = chosen.shown;
 
-    m_bBusy = true;
-    m_pReadThread = std::make_unique<CReadROMs>(*this, scanFolder);
+    SetBusy(true);
+    m_pReadThread = std::make_unique<CReadROMs>(target, chosen.scan, m_scanOptions);
     m_flushTimer->start();
     m_pReadThread->CreateThread(); // when it cannot start, it reports done at once
 }
@@ -341,79 +413,39 @@ void CQuillbeyDlg::ChooseFolder(const std::string& folder) {
 void CQuillbeyDlg::StopScan() {
     if (m_pReadThread) {
         m_pReadThread->RequestStop();
-        m_pReadThread->Join();
+        m_scanRows.StopScan();
         m_pReadThread.reset();
     }
     m_flushTimer->stop();
+    SetBusy(false);
 }
 
-int CQuillbeyDlg::GetRomRowCount() {
-    return m_nRowCount.load();
-}
-
-void CQuillbeyDlg::InsertRomRow(int row, const std::string& text) {
-    // Converted here, on the worker's thread, to keep the dialog's thread free;
-    // a name that is valid UTF-8 (the usual case) goes to QString directly.
-    PendingRow pending{row, {IsValidUtf8(text) ? FromUtf8(text) : Show8Bit(text), -1}};
-    const std::lock_guard lock(m_pendingMutex);
-    m_pendingRows.push_back(std::move(pending));
-    ++m_nRowCount;
-}
-
-void CQuillbeyDlg::SetRomRowData(int row, std::int32_t itemData) {
-    const std::lock_guard lock(m_pendingMutex);
-    for (auto it = m_pendingRows.rbegin(); it != m_pendingRows.rend(); ++it) {
-        if (it->row == row) {
-            it->content.itemData = itemData;
-            return;
-        }
+void CQuillbeyDlg::SetBusy(bool busy) {
+    m_bBusy = busy;
+    if (busy) {
+        m_lstRoms->setCursor(Qt::BusyCursor);
+    } else {
+        m_lstRoms->unsetCursor();
     }
-}
-
-std::int32_t CQuillbeyDlg::GetEntryCount() {
-    return m_nEntryCount.load();
-}
-
-void CQuillbeyDlg::IncrementEntryCount() {
-    ++m_nEntryCount;
-}
-
-void CQuillbeyDlg::PostScanDone() {
-    // Only a flag: the dialog's timer picks it up, so the worker never waits for
-    // the dialog's thread, and a stopped worker's notice dies with its scan.
-    const std::lock_guard lock(m_pendingMutex);
-    m_bScanDonePosted = true;
 }
 
 void CQuillbeyDlg::OnFlushTimer() {
-    FlushPendingRows(false);
-    bool done = false;
-    {
-        const std::lock_guard lock(m_pendingMutex);
-        done = m_bScanDonePosted;
-    }
+    // Asked before the rows are taken: once done, every row is there to take.
+    const bool done = m_scanRows.IsDone();
+    FlushPendingRows();
     if (done) {
         OnScanDone();
     }
 }
 
-void CQuillbeyDlg::FlushPendingRows(bool all) {
-    std::vector<CRomListModel::Row> ready;
-    {
-        const std::lock_guard lock(m_pendingMutex);
-        // A row whose item data is still to come waits for the next flush.
-        std::size_t count = m_pendingRows.size();
-        if (!all && count > 0 && m_pendingRows.back().content.itemData < 0) {
-            --count;
-        }
-        ready.reserve(count);
-        for (std::size_t i = 0; i < count; ++i) {
-            ready.push_back(std::move(m_pendingRows[i].content));
-        }
-        m_pendingRows.erase(m_pendingRows.begin(),
-                            m_pendingRows.begin() + static_cast<std::ptrdiff_t>(count));
+void CQuillbeyDlg::FlushPendingRows() {
+    const std::vector<CScanRowBuffer::Row> taken = m_scanRows.TakeRows();
+    std::vector<CRomListModel::Row> rows;
+    rows.reserve(taken.size());
+    for (const CScanRowBuffer::Row& row : taken) {
+        rows.push_back(ListRow(row));
     }
-    m_romModel->AppendRows(std::move(ready));
+    m_romModel->AppendRows(std::move(rows));
 }
 
 void CQuillbeyDlg::OnScanDone() {
@@ -421,52 +453,34 @@ void CQuillbeyDlg::OnScanDone() {
         return;
     }
     if (m_pReadThread) {
-        m_pReadThread->Join(); // it has posted its last message; this returns at once
+        m_pReadThread->Join(); // it has posted its last notice; this returns at once
         m_pReadThread.reset();
     }
     m_flushTimer->stop();
-    FlushPendingRows(true);
     m_romModel->SortItems();
-    m_bBusy = false;
+    SetBusy(false);
+}
+
+const CRomEntry* CQuillbeyDlg::FocusedEntry() const {
+    const QModelIndex focused = m_lstRoms->currentIndex();
+    const std::int32_t itemData = focused.isValid() ? m_romModel->GetItemData(focused.row()) : -1;
+    return itemData >= 0 ? g_romEntries.GetAt(static_cast<std::size_t>(itemData)) : nullptr;
 }
 
 void CQuillbeyDlg::OnItemChangedRomList() {
-    if (m_bBusy) {
-        return;
-    }
-    const QModelIndex focused = m_lstRoms->currentIndex();
-    if (!focused.isValid()) {
+    if (m_bBusy || !m_lstRoms->currentIndex().isValid()) {
         return;
     }
     ClearDetails();
-    const std::int32_t itemData = m_romModel->GetItemData(focused.row());
-    const CRomEntry* entry =
-        itemData >= 0 ? g_romEntries.GetAt(static_cast<std::size_t>(itemData)) : nullptr;
-    if (entry != nullptr) {
-        const RomDetails details = ComputeRomDetails(*entry);
-        m_strName = details.m_strName;
-        m_strVersion = details.m_strVersion;
-        m_strSerial = details.m_strSerial;
-        m_strMaker = details.m_strMaker;
-        m_strRomSize = details.m_strRomSize;
-        m_strUnitCode = details.m_strUnitCode;
-        m_strDeviceType = details.m_strDeviceType;
-        m_strComplement = details.m_strComplement;
-        m_strCrc32 = details.m_strCrc32;
-        m_bHighlightComplement = details.m_bHighlightComplement;
-        if (details.m_bLogoError) {
-            m_chkLogoError->setChecked(true);
-        }
+    if (const CRomEntry* entry = FocusedEntry()) {
+        m_details = ComputeRomDetails(*entry);
+        m_chkLogoError->setChecked(m_details.m_bLogoError);
     }
     UpdateData(false);
 }
 
 void CQuillbeyDlg::ClearDetails() {
-    for (std::string* text : {&m_strName, &m_strVersion, &m_strSerial, &m_strMaker, &m_strRomSize,
-                              &m_strUnitCode, &m_strDeviceType, &m_strComplement, &m_strCrc32}) {
-        text->clear();
-    }
-    m_bHighlightComplement = false;
+    m_details = RomDetails{};
     m_chkLogoError->setChecked(false);
 }
 
@@ -479,13 +493,14 @@ void CQuillbeyDlg::OnCopyDetails() {
     if (m_bBusy) {
         return;
     }
-    const QModelIndex focused = m_lstRoms->currentIndex();
-    const std::int32_t itemData = focused.isValid() ? m_romModel->GetItemData(focused.row()) : -1;
-    const CRomEntry* entry =
-        itemData >= 0 ? g_romEntries.GetAt(static_cast<std::size_t>(itemData)) : nullptr;
-    if (entry != nullptr) {
+    if (const CRomEntry* entry = FocusedEntry()) {
         QApplication::clipboard()->setText(FromUtf8(FormatRomDetailsText(*entry)));
     }
+}
+
+void CQuillbeyDlg::ShowValue(QLineEdit* field, const std::string& text8Bit) {
+    field->setText(Show8Bit(text8Bit));
+    field->setCursorPosition(0); // show the start of a long text, as an edit control does
 }
 
 void CQuillbeyDlg::UpdateData(bool saveAndValidate) {
@@ -495,33 +510,37 @@ void CQuillbeyDlg::UpdateData(bool saveAndValidate) {
         return;
     }
     m_editFolder->setText(FromUtf8(PathToUtf8(m_strFolder)));
-    m_editName->setText(Show8Bit(m_strName));
-    m_editVersion->setText(Show8Bit(m_strVersion));
-    m_editMaker->setText(Show8Bit(m_strMaker));
-    m_editComplement->setText(Show8Bit(m_strComplement));
-    m_editUnitCode->setText(Show8Bit(m_strUnitCode));
-    m_editDeviceType->setText(Show8Bit(m_strDeviceType));
-    m_editSerial->setText(Show8Bit(m_strSerial));
-    m_editRomSize->setText(Show8Bit(m_strRomSize));
-    m_editCrc32->setText(Show8Bit(m_strCrc32));
-    for (QLineEdit* field : DetailFields()) {
-        field->setCursorPosition(0);
+    m_editFolder->setCursorPosition(0);
+    for (const RomDetailField& field : kRomDetailFields) {
+        ShowValue(DetailField(field.nControlId), field.TextOf(m_details));
     }
-    ApplyComplementColours();
+    ApplyFieldColours();
 }
 
-void CQuillbeyDlg::ApplyComplementColours() {
-    QPalette colours = palette();
-    if (m_bHighlightComplement) {
-        colours.setColor(QPalette::Text, QColor(255, 0, 0));
-        colours.setColor(QPalette::Base, QColor(192, 192, 192));
+void CQuillbeyDlg::ApplyFieldColours() {
+    QPalette colours = m_editFolder->palette(); // the read-only fields' colours
+    if (m_details.m_bHighlightComplement) {
+        colours.setColor(QPalette::Text, kHighlightText);
+        colours.setColor(QPalette::Base, kHighlightBack);
     }
-    m_editComplement->setPalette(colours);
+    ComplementField()->setPalette(colours);
+}
+
+QLineEdit* CQuillbeyDlg::DetailField(int controlId) const {
+    const auto found = m_detailFields.find(controlId);
+    return found == m_detailFields.end() ? nullptr : found->second;
 }
 
 std::vector<QLineEdit*> CQuillbeyDlg::DetailFields() const {
-    return {m_editName,     m_editVersion,    m_editSerial,     m_editMaker, m_editRomSize,
-            m_editUnitCode, m_editDeviceType, m_editComplement, m_editCrc32};
+    std::vector<QLineEdit*> fields;
+    for (const RomDetailField& field : kRomDetailFields) {
+        fields.push_back(DetailField(field.nControlId));
+    }
+    return fields;
+}
+
+QLineEdit* CQuillbeyDlg::ComplementField() const {
+    return DetailField(IDC_COMPLEMENT);
 }
 
 void CQuillbeyDlg::dragEnterEvent(QDragEnterEvent* event) {

@@ -1,17 +1,18 @@
 // The main dialog: the folder field and browse button, the ROM list, the ROM
-// Info panel and the two link labels. It owns the scan worker of the folder
-// being scanned and is the worker's IScanTarget: rows arrive from the worker
-// thread in batches and are sorted when the scan ends.
+// Info panel and the two link labels. It shows what the window-free code
+// computes: rows come from the scan worker through a CScanRowBuffer and are
+// sorted when the scan ends; the panel's texts come from ComputeRomDetails.
 #pragma once
 
-#include "scan/IScanTarget.h"
+#include "app/core/CScanRowBuffer.h"
+#include "app/core/RomDetails.h"
+#include "scan/ScanOptions.h"
 
 #include <QDialog>
 #include <QIcon>
-#include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,7 +29,7 @@ class QPushButton;
 class QTimer;
 class QTreeView;
 
-class CQuillbeyDlg : public QDialog, public IScanTarget {
+class CQuillbeyDlg : public QDialog {
     Q_OBJECT
 
 public:
@@ -42,14 +43,8 @@ public:
 
     // Replaces the folder picker (tests drive the dialog through this).
     void SetFolderPicker(FolderPicker picker) { m_pickFolder = std::move(picker); }
-
-    // IScanTarget, called from the worker's thread.
-    int GetRomRowCount() override;
-    void InsertRomRow(int row, const std::string& text) override;
-    void SetRomRowData(int row, std::int32_t itemData) override;
-    std::int32_t GetEntryCount() override;
-    void IncrementEntryCount() override;
-    void PostScanDone() override;
+    // How the next scans run.
+    void SetScanOptions(ScanOptions options) { m_scanOptions = std::move(options); }
 
     // Starts showing and scanning `folder` as if it had been picked.
     void ChooseFolder(const std::string& folder);
@@ -63,19 +58,21 @@ public:
     CRomListModel* RomListModel() const { return m_romModel; }
     QCheckBox* LogoErrorBox() const { return m_chkLogoError; }
     QLineEdit* FolderField() const { return m_editFolder; }
-    QLineEdit* ComplementField() const { return m_editComplement; }
-    // The nine detail fields in screen order: name, version, serial, maker,
-    // ROM size, unit code, device type, complement, CRC32.
+    // The value field of a detail field, by its control ID.
+    QLineEdit* DetailField(int controlId) const;
+    // The nine detail fields in screen order.
     std::vector<QLineEdit*> DetailFields() const;
+    QLineEdit* ComplementField() const;
     CLinkLabel* WebLink() const { return m_lnkWeb; }
     CLinkLabel* MailLink() const { return m_lnkMail; }
-    bool IsComplementHighlighted() const { return m_bHighlightComplement; }
+    bool IsComplementHighlighted() const { return m_details.m_bHighlightComplement; }
 
 public slots:
     void accept() override; // Enter: nothing
     void done(int result) override;
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -93,61 +90,33 @@ private:
     void OnCopyDetails();
     void ClearDetails();
     void UpdateData(bool saveAndValidate);
-    void ApplyComplementColours();
-    void FlushPendingRows(bool all);
+    void ShowValue(QLineEdit* field, const std::string& text8Bit);
+    void ApplyFieldColours();
+    void FlushPendingRows();
     void StopScan();
-
-    QLineEdit* MakeValueField(const DialogUnits& units, int x, int y, int w, int h);
-    QLabel* MakeLabel(const DialogUnits& units, const char* text, int x, int y, int w, int h);
+    void SetBusy(bool busy);
+    const CRomEntry* FocusedEntry() const;
 
     // Members in the order the dialog declares them.
     std::string m_strLastFolder;
-    std::atomic<std::int32_t> m_nEntryCount{0};
     std::unique_ptr<CReadROMs> m_pReadThread;
-    bool m_bHighlightComplement = false;
     bool m_bBusy = false;
     QPushButton* m_btnBrowse = nullptr;
     QCheckBox* m_chkLogoError = nullptr;
     QTreeView* m_lstRoms = nullptr;
     std::string m_strFolder;
-    std::string m_strName;
-    std::string m_strVersion;
-    std::string m_strMaker;
-    std::string m_strComplement;
-    std::string m_strUnitCode;
-    std::string m_strDeviceType;
+    RomDetails m_details; // the panel's nine texts, highlight and tick
     CLinkLabel* m_lnkMail = nullptr;
     CLinkLabel* m_lnkWeb = nullptr;
-    std::string m_strSerial;
-    std::string m_strRomSize;
-    std::string m_strCrc32;
     QIcon m_hIcon;
 
-    // Fields the strings are shown in.
     QLineEdit* m_editFolder = nullptr;
-    QLineEdit* m_editName = nullptr;
-    QLineEdit* m_editVersion = nullptr;
-    QLineEdit* m_editSerial = nullptr;
-    QLineEdit* m_editMaker = nullptr;
-    QLineEdit* m_editRomSize = nullptr;
-    QLineEdit* m_editUnitCode = nullptr;
-    QLineEdit* m_editDeviceType = nullptr;
-    QLineEdit* m_editComplement = nullptr;
-    QLineEdit* m_editCrc32 = nullptr;
-
+    std::map<int, QLineEdit*> m_detailFields; // by control ID
     CRomListModel* m_romModel = nullptr;
     QTimer* m_flushTimer = nullptr;
+    CScanRowBuffer m_scanRows;
+    ScanOptions m_scanOptions;
     FolderPicker m_pickFolder;
     std::optional<std::string> m_startFolder;
     bool m_bDestroyed = false;
-
-    // Rows added by the worker and not yet handed to the model.
-    struct PendingRow {
-        int row = -1;
-        CRomListModel::Row content;
-    };
-    std::mutex m_pendingMutex;
-    std::vector<PendingRow> m_pendingRows;
-    std::atomic<int> m_nRowCount{0};
-    bool m_bScanDonePosted = false; // guarded by m_pendingMutex
 };

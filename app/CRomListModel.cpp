@@ -2,6 +2,7 @@
 #include "CRomListModel.h"
 
 #include "app/core/RomSort.h"
+#include "scan/CRomEntryList.h"
 
 CRomListModel::CRomListModel(QObject* parent) : QAbstractListModel(parent) {}
 
@@ -50,7 +51,8 @@ void CRomListModel::SortItems() {
         oldData.push_back(GetItemData(index.row()));
     }
 
-    SortRomRows(m_rows, [](const Row& row) { return row.itemData; });
+    SortRomRows(
+        m_rows, [](const Row& row) { return row.itemData; }, g_romEntries);
 
     // Item data is unique per row, so it tells where each remembered row went.
     std::vector<int> newRowOf;

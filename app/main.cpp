@@ -4,16 +4,22 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QIcon>
 
-int main(int argc, char** argv) {
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quillbey"));
-    QApplication::setApplicationVersion(QString::fromLatin1(kQuillbeyVersion));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/res/icon128.png")));
+namespace {
 
+// Set anew for each application object: they belong to it.
+void SetProgramNames() {
+    QCoreApplication::setApplicationName(QStringLiteral("Quillbey"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(kQuillbeyVersion));
+}
+
+// Parses the command line. --help, --version and usage errors are answered
+// here and end the process, before any window system is needed.
+QStringList ParseArguments(QCoreApplication& application) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Lists the Game Boy Advance ROM images of a folder and decodes their cartridge headers."));
@@ -23,12 +29,27 @@ int main(int argc, char** argv) {
                                  QStringLiteral("Folder to show and scan at start."),
                                  QStringLiteral("[FOLDER]"));
     parser.process(application);
+    return parser.positionalArguments();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QStringList positional;
+    {
+        QCoreApplication core(argc, argv);
+        SetProgramNames();
+        positional = ParseArguments(core);
+    }
+    QApplication application(argc, argv);
+    SetProgramNames();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/res/icon128.png")));
 
     std::optional<std::string> startFolder;
-    if (!parser.positionalArguments().isEmpty()) {
+    if (!positional.isEmpty()) {
         // Stored at close, so kept absolute: a relative path would mean
         // something else in the next run.
-        const QString folder = QFileInfo(parser.positionalArguments().front()).absoluteFilePath();
+        const QString folder = QFileInfo(positional.front()).absoluteFilePath();
         startFolder = QFile::encodeName(folder).toStdString();
     }
     CQuillbeyApp app(std::move(startFolder));

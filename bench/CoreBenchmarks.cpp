@@ -280,7 +280,8 @@ void BM_SortScannedRows(benchmark::State& state) {
         state.PauseTiming();
         auto rows = target.Rows();
         state.ResumeTiming();
-        SortRomRows(rows, [](const ScannedRows::Row& row) { return row.itemData; });
+        SortRomRows(
+            rows, [](const ScannedRows::Row& row) { return row.itemData; }, g_romEntries);
         benchmark::DoNotOptimize(rows.data());
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(target.Rows().size()));

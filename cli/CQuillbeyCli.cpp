@@ -5,6 +5,7 @@
 
 #include "CCliScanTarget.h"
 #include "CReportWriter.h"
+#include "app/core/ChosenFolder.h"
 #include "app/core/RomDetails.h"
 #include "app/core/RomSort.h"
 #include "app/core/TextConversion.h"
@@ -87,12 +88,9 @@ int CQuillbeyCli::RunScan(const std::string& folder) {
         PrintError("cannot read folder " + Quoted(folder) + ": " + CFileSystem::ErrorText(ENOENT));
         return kExitError;
     }
-    // As the dialog does: empty rows, entries and count, drop one trailing "/".
+    // As the dialog does: empty rows, entries and count, drop one trailing separator.
     g_romEntries.RemoveAll();
-    std::string scanned = folder;
-    if (!scanned.empty() && scanned.back() == '/') {
-        scanned.pop_back();
-    }
+    const std::string scanned = SplitChosenFolder(folder).scan;
     CCliScanTarget target(::isatty(STDERR_FILENO) ? "Scanning " + PathToUtf8(folder) : "");
     CReadROMs worker(target, scanned);
     worker.CreateThread();
@@ -105,7 +103,8 @@ int CQuillbeyCli::RunScan(const std::string& folder) {
     }
 
     auto& rows = target.GetRows();
-    SortRomRows(rows, [](const CCliScanTarget::Row& row) { return row.itemData; });
+    SortRomRows(
+        rows, [](const CCliScanTarget::Row& row) { return row.itemData; }, g_romEntries);
     std::vector<ReportedEntry> entries;
     entries.reserve(rows.size());
     for (const auto& row : rows) {

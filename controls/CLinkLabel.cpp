@@ -11,10 +11,14 @@
 #include <QPainter>
 #include <QPalette>
 
+#include <cstdint>
 #include <string>
 #include <utility>
 
 namespace {
+
+// A colour as Windows writes it, 0x00BBGGRR.
+using COLORREF = std::uint32_t;
 
 constexpr COLORREF kDefaultLinkColor = 0x00EE0000;    // RGB(0, 0, 238)
 constexpr COLORREF kDefaultVisitedColor = 0x008B1A55; // RGB(85, 26, 139)
@@ -24,20 +28,16 @@ QColor ToQColor(COLORREF color) {
                   static_cast<int>((color >> 16) & 0xFF));
 }
 
-COLORREF ToColorRef(const QColor& color) {
-    return static_cast<COLORREF>(color.red()) | (static_cast<COLORREF>(color.green()) << 8) |
-           (static_cast<COLORREF>(color.blue()) << 16);
-}
-
-COLORREF SystemHighlightColor() {
-    return ToColorRef(QGuiApplication::palette().color(QPalette::Active, QPalette::Highlight));
+QColor SystemHighlightColor() {
+    return QGuiApplication::palette().color(QPalette::Active, QPalette::Highlight);
 }
 
 } // namespace
 
 CLinkLabel::CLinkLabel(QWidget* parent)
-    : QLabel(parent), m_clrLink(kDefaultLinkColor), m_clrVisited(kDefaultVisitedColor),
-      m_clrHover(SystemHighlightColor()), m_services(DesktopLinkLabelServices()) {
+    : QLabel(parent), m_clrLink(ToQColor(kDefaultLinkColor)),
+      m_clrVisited(ToQColor(kDefaultVisitedColor)), m_clrHover(SystemHighlightColor()),
+      m_services(DesktopLinkLabelServices()) {
     // Plain text: a target or caption with markup must not turn into a
     // second, unmanaged link inside the label.
     setTextFormat(Qt::PlainText);
@@ -72,10 +72,11 @@ void CLinkLabel::SetTarget(const QString& target) {
     }
 }
 
-void CLinkLabel::SetLinkColors(COLORREF link, COLORREF visited, COLORREF hover) {
+void CLinkLabel::SetLinkColors(const QColor& link, const QColor& visited,
+                               std::optional<QColor> hover) {
     m_clrLink = link;
     m_clrVisited = visited;
-    m_clrHover = hover == kSystemHighlight ? SystemHighlightColor() : hover;
+    m_clrHover = hover.value_or(SystemHighlightColor());
     if (m_bAttached) {
         update();
     }
@@ -149,7 +150,7 @@ void CLinkLabel::OnLinkClicked() {
     }
 }
 
-COLORREF CLinkLabel::TextColor() const {
+QColor CLinkLabel::TextColor() const {
     if (m_bLinkVisited) {
         return m_clrVisited;
     }
@@ -164,7 +165,7 @@ void CLinkLabel::paintEvent(QPaintEvent* /*event*/) {
     // No background of its own: the parent shows through around the text.
     QPainter painter(this);
     painter.setFont(font());
-    painter.setPen(ToQColor(TextColor()));
+    painter.setPen(TextColor());
     painter.drawText(contentsRect(), static_cast<int>(alignment()), text());
 }
 
@@ -173,9 +174,26 @@ void CLinkLabel::mouseMoveEvent(QMouseEvent* event) {
     OnMouseMove(event->position().toPoint());
 }
 
+void CLinkLabel::mousePressEvent(QMouseEvent* event) {
+    QLabel::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton) {
+        m_bPressed = true;
+    }
+}
+
+void CLinkLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+    // It follows the second press of a double-click, whose release must not
+    // open the target a second time.
+    m_bPressed = false;
+    event->accept();
+}
+
 void CLinkLabel::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+    if (event->button() != Qt::LeftButton || !std::exchange(m_bPressed, false)) {
+        return;
+    }
+    if (rect().contains(event->position().toPoint())) {
         OnLinkClicked();
     }
 }

@@ -1,7 +1,8 @@
 // A text label that acts as a hyperlink: drawn in a link colour (another
 // once its target has been opened, a third under the mouse), underlined
 // unless told otherwise, fitted to its text, with a hand cursor and a tooltip
-// showing the target. A click opens the target through the desktop, falling
+// showing the target. A click (a press and a release on the label; a
+// double-click counts once) opens the target through the desktop, falling
 // back to the desktop's web browser; a failure beeps and is explained in a
 // message box.
 //
@@ -16,27 +17,22 @@
 
 #include "LinkLabelServices.h"
 
+#include <QColor>
 #include <QFont>
 #include <QLabel>
 #include <QString>
 
-#include <cstdint>
+#include <optional>
 
 class QEvent;
 class QMouseEvent;
 class QPaintEvent;
 class QPoint;
 
-// A colour as 0x00BBGGRR.
-using COLORREF = std::uint32_t;
-
 class CLinkLabel : public QLabel {
     Q_OBJECT
 
 public:
-    // Passed as the hover colour to SetLinkColors: the desktop's highlight colour.
-    static constexpr COLORREF kSystemHighlight = 0xFFFFFFFF;
-
     explicit CLinkLabel(QWidget* parent = nullptr);
     ~CLinkLabel() override;
 
@@ -46,22 +42,22 @@ public:
     void Attach();
 
     void SetTarget(const QString& target);
-    void SetLinkColors(COLORREF link, COLORREF visited, COLORREF hover);
+    // No hover colour stands for the desktop's highlight colour at this call.
+    void SetLinkColors(const QColor& link, const QColor& visited,
+                       std::optional<QColor> hover = std::nullopt);
     void SetLinkVisited(bool visited);
     void SetUnderlined(bool underlined);
     void SetFitToText(bool fitToText);
     void FitToText();
 
-    // Opens `target`; returns the launch result (above 32 for success).
-    int OpenTarget(const QString& target);
-    void ShowOpenError(int code);
+    // Opens the target, and marks the label visited or explains the failure.
     void OnLinkClicked();
 
     const QString& GetTarget() const { return m_strTarget; }
     bool IsLinkVisited() const { return m_bLinkVisited; }
     bool IsHovering() const { return m_bHover; }
     // The colour the text is drawn in now: visited wins over hover, hover over link.
-    COLORREF TextColor() const;
+    QColor TextColor() const;
 
     // Replaces how the label reaches the desktop (used by tests).
     void SetServices(LinkLabelServices services);
@@ -69,20 +65,26 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
 private:
+    // Opens `target`; returns the launch result.
+    int OpenTarget(const QString& target);
+    void ShowOpenError(int code);
     void OnMouseMove(const QPoint& point);
     void SetHover(bool hover);
     void LoadHandCursor();
     void ApplyLinkFont();
     unsigned StaticStyle() const;
 
-    COLORREF m_clrLink;
-    COLORREF m_clrVisited;
-    COLORREF m_clrHover;
+    QColor m_clrLink;
+    QColor m_clrVisited;
+    QColor m_clrHover;
     bool m_bHover = false;
+    bool m_bPressed = false; // a left press on the label, waiting for its release
     bool m_bLinkVisited = false;
     bool m_bUnderlined = true;
     bool m_bFitToText = true;

@@ -16,8 +16,8 @@ constexpr std::uint32_t kHeaderBytes = 512;
 constexpr unsigned kSliceLength = 32;
 } // namespace
 
-CReadROMs::CReadROMs(IScanTarget& dlg, std::string folder)
-    : m_pDlg(&dlg), m_strFolder(std::move(folder)) {}
+CReadROMs::CReadROMs(IScanTarget& dlg, std::string folder, ScanOptions options)
+    : m_pDlg(&dlg), m_strFolder(std::move(folder)), m_options(std::move(options)) {}
 
 CReadROMs::~CReadROMs() {
     RequestStop();
@@ -79,6 +79,9 @@ void CReadROMs::OnScanStart() {
             const std::string& fileName = names[i];
             path.resize(folderLength);
             path += fileName;
+            if (m_options.beforeLoad) {
+                m_options.beforeLoad(path);
+            }
             // A name listed as a regular file is opened with a system call less.
             const int loaded = search.IsListedRegular(slot, i)
                                    ? loader.LoadListedFile(path, 0, kHeaderBytes, header)

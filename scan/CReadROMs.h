@@ -3,6 +3,7 @@
 // its owner's list and an entry to g_romEntries, then reports the end.
 #pragma once
 
+#include "ScanOptions.h"
 #include "header/CartridgeHeader.h"
 
 #include <atomic>
@@ -17,7 +18,7 @@ class IScanTarget;
 class CReadROMs {
 public:
     // `folder` comes without a trailing "/"; "" stands for the root.
-    CReadROMs(IScanTarget& dlg, std::string folder);
+    CReadROMs(IScanTarget& dlg, std::string folder, ScanOptions options = {});
     // Stops a running scan and waits for its thread.
     ~CReadROMs();
 
@@ -49,6 +50,7 @@ public:
 private:
     IScanTarget* m_pDlg;
     std::string m_strFolder;
+    ScanOptions m_options;
     std::atomic<bool> m_bStop{false};
     int m_nListError = 0;
     std::thread m_thread;

@@ -67,8 +67,7 @@ template <typename Item, typename Less> void StableSortByRuns(std::vector<Item>&
 // does, measured slower here: the entries of a scan lie in row order in
 // memory, and the extra buffers cost more than they saved.)
 template <typename Row, typename ItemDataOf>
-void SortRomRows(std::vector<Row>& rows, ItemDataOf itemDataOf,
-                 const CRomEntryList& entries = g_romEntries) {
+void SortRomRows(std::vector<Row>& rows, ItemDataOf itemDataOf, const CRomEntryList& entries) {
     StableSortByRuns(rows, [&](const Row& a, const Row& b) {
         return CompareRomRows(itemDataOf(a), itemDataOf(b), entries) < 0;
     });

@@ -50,18 +50,22 @@ void MoveFocusTo(CQuillbeyDlg& dlg, int row) {
                                                      QItemSelectionModel::NoUpdate);
 }
 
-// Holds the worker at its end-of-scan notice until released, so that the
-// dialog stays busy with all rows shown.
-class HeldDlg : public CQuillbeyDlg {
+// Holds the scan at the load of one file until released, so that the dialog
+// stays busy with the rows before it shown.
+class LoadGate {
 public:
-    using CQuillbeyDlg::CQuillbeyDlg;
-    void PostScanDone() override {
-        {
-            std::unique_lock lock(m_mutex);
-            m_reached = true;
-            m_signal.wait(lock, [this] { return m_released; });
-        }
-        CQuillbeyDlg::PostScanDone();
+    explicit LoadGate(std::string heldName) : m_heldName(std::move(heldName)) {}
+
+    ScanOptions Options() {
+        ScanOptions options;
+        options.beforeLoad = [this](const std::string& path) {
+            if (path.ends_with("/" + m_heldName)) {
+                std::unique_lock lock(m_mutex);
+                m_reached = true;
+                m_signal.wait(lock, [this] { return m_released; });
+            }
+        };
+        return options;
     }
     bool Reached() {
         const std::lock_guard lock(m_mutex);
@@ -74,6 +78,7 @@ public:
     }
 
 private:
+    std::string m_heldName;
     std::mutex m_mutex;
     std::condition_variable m_signal;
     bool m_reached = false;
@@ -131,16 +136,20 @@ TEST_F(DialogScanTest, FocusChangesWhileBusyAreIgnored) {
     TempDir roms;
     roms.WriteFile("one.gba", Image({.title = "ONE"}));
     roms.WriteFile("two.gba", Image({.title = "TWO"}));
-    HeldDlg dlg;
+    LoadGate gate("two.gba");
+    CQuillbeyDlg dlg;
+    dlg.SetScanOptions(gate.Options());
     dlg.ChooseFolder(roms.Path());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.Reached(); }, kScanTimeoutMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return gate.Reached(); }, kScanTimeoutMs));
     ASSERT_TRUE(
-        QTest::qWaitFor([&] { return dlg.RomListModel()->rowCount() == 2; }, kScanTimeoutMs));
+        QTest::qWaitFor([&] { return dlg.RomListModel()->rowCount() == 1; }, kScanTimeoutMs));
     EXPECT_TRUE(dlg.IsBusy()); // rows are shown while the scan still runs
+    EXPECT_EQ(dlg.RomList()->cursor().shape(), Qt::BusyCursor);
     MoveFocusTo(dlg, 0);
     EXPECT_EQ(NameField(dlg), QString());
-    dlg.Release();
+    gate.Release();
     ASSERT_TRUE(WaitIdle(dlg));
+    EXPECT_EQ(dlg.RomList()->cursor().shape(), Qt::ArrowCursor);
     // The end of the scan refreshes nothing; the next change does.
     EXPECT_EQ(NameField(dlg), QString());
     MoveFocusTo(dlg, 1);

@@ -3,12 +3,15 @@
 #include "app/CQuillbeyDlg.h"
 #include "QuillbeyVersion.h"
 #include "app/core/CProfileIni.h"
+#include "app/core/RomDetailFields.h"
+#include "cli/CJsonReportWriter.h"
 #include "controls/CLinkLabel.h"
 #include "scan/CRomEntryList.h"
 #include "tests/support/HeaderBuilder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ZipBuilder.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -18,8 +21,10 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
+#include <QWindow>
 #include <cstdlib>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 using namespace testing_support;
@@ -124,6 +129,11 @@ private slots:
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QCOMPARE(dlg.windowTitle(), QString::fromLatin1(kQuillbeyCaption));
+        // An application window of its own: normal type, minimise box, no maximise.
+        QCOMPARE(dlg.windowType(), Qt::Window);
+        QVERIFY(dlg.windowFlags() & Qt::WindowMinimizeButtonHint);
+        QVERIFY(!(dlg.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(dlg.windowHandle()->transientParent() == nullptr);
         QCOMPARE(dlg.FolderField()->text(), QString());
         QCOMPARE(dlg.RomListModel()->rowCount(), 0);
         for (const QString& text : FieldTexts(dlg)) {
@@ -132,16 +142,42 @@ private slots:
         QVERIFY(!dlg.LogoErrorBox()->isChecked());
         QVERIFY(!dlg.IsBusy());
 
-        QTest::keyClick(&dlg, Qt::Key_Return);
-        QTest::keyClick(&dlg, Qt::Key_Enter);
-        QVERIFY(dlg.isVisible());
-
         QTest::keyClick(&dlg, Qt::Key_Escape);
         QVERIFY(!dlg.isVisible());
         const std::string stored = ReadText(SettingsPath());
         QVERIFY(stored.find("[Settings]\n") != std::string::npos);
         QVERIFY(stored.find("Last Directory=\n") != std::string::npos);
         QVERIFY(stored.find("%20") == std::string::npos);
+    }
+
+    void enterOpensThePickerOnlyFromTheFocusedBrowseButton() {
+        int asked = 0;
+        CQuillbeyDlg dlg;
+        dlg.SetFolderPicker([&asked](QWidget*) {
+            ++asked;
+            return std::optional<QString>();
+        });
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QApplication::setActiveWindow(&dlg);
+        const auto pressEnterIn = [&](QWidget* widget) {
+            widget->setFocus();
+            QTest::keyClick(widget, Qt::Key_Return);
+            QTest::keyClick(widget, Qt::Key_Enter, Qt::KeypadModifier);
+        };
+        pressEnterIn(dlg.BrowseButton());
+        QCOMPARE(asked, 2);
+        QTest::keyClick(dlg.BrowseButton(), Qt::Key_Space);
+        QCOMPARE(asked, 3);
+        // Having had the focus did not make it the default button.
+        const std::vector<QWidget*> others = {dlg.RomList(), dlg.LogoErrorBox(),
+                                              dlg.DetailFields().front()};
+        for (QWidget* widget : others) {
+            pressEnterIn(widget);
+            QCOMPARE(asked, 3);
+            QVERIFY(dlg.isVisible());
+        }
+        QVERIFY(!dlg.BrowseButton()->isDefault());
     }
 
     void browsingShowsSortedRowsWithMatchingItemData() {
@@ -210,6 +246,9 @@ private slots:
         QVERIFY(dlg.IsComplementHighlighted());
         QCOMPARE(dlg.ComplementField()->palette().color(QPalette::Text), QColor(255, 0, 0));
         QCOMPARE(dlg.ComplementField()->palette().color(QPalette::Base), QColor(192, 192, 192));
+        // The other read-only fields show the dialog's face colour.
+        QCOMPARE(dlg.DetailFields()[0]->palette().color(QPalette::Base),
+                 dlg.palette().color(QPalette::Window));
         QVERIFY(dlg.LogoErrorBox()->isChecked());
 
         // Keyboard focus move without selecting.
@@ -258,6 +297,7 @@ private slots:
             CQuillbeyDlg dlg;
             dlg.ChooseFolder(roms.Path() + "/");
             QCOMPARE(dlg.FolderField()->text(), QString::fromStdString(roms.Path() + "/"));
+            QCOMPARE(dlg.FolderField()->cursorPosition(), 0); // a long path shows its start
             QVERIFY(WaitIdle(dlg));
             QCOMPARE(dlg.RomListModel()->rowCount(), 1);
             MoveFocusTo(dlg, 0);
@@ -359,6 +399,38 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("Internal Name: CLIPPED\n")));
         QVERIFY(text.contains(QString::fromUtf8("Maker: Microïds\n")));
         QVERIFY(text.contains(QStringLiteral("Logo Error: no\n")));
+    }
+
+    // The panel, the copied text and the command line's JSON all read one
+    // field description: for every field of every kind of entry they agree,
+    // and a screen reader names each field by its label.
+    void panelCopiedTextAndJsonShowTheSameNineValues() {
+        TempDir roms;
+        roms.WriteFile("a-both.gba", ComplementOneFImage(true));
+        roms.WriteFile("b-fine.agb", Image({.title = "FINE", .maker = "BL", .version = 255}));
+        roms.WriteFile("c-nofixed.bin", Image({.fixedValue = 0x95}));
+        WriteZip(roms / "d.zip", {{"d-zipped.gba", Image({.title = "ZIPPED", .maker = "5X"})}});
+        CQuillbeyDlg dlg;
+        dlg.ChooseFolder(roms.Path());
+        QVERIFY(WaitIdle(dlg));
+        QCOMPARE(dlg.RomListModel()->rowCount(), 4);
+        for (int row = 0; row < 4; ++row) {
+            MoveFocusTo(dlg, row);
+            const std::int32_t itemData = dlg.RomListModel()->GetItemData(row);
+            const CRomEntry& entry = *g_romEntries.GetAt(static_cast<std::size_t>(itemData));
+            const std::string copied = FormatRomDetailsText(entry);
+            const auto json = nlohmann::json::parse(CJsonReportWriter::EntryJson({&entry, 0}));
+            for (const RomDetailField& field : kRomDetailFields) {
+                const QLineEdit* shown = dlg.DetailField(field.nControlId);
+                const std::string value = shown->text().toStdString();
+                QCOMPARE(json["details"][std::string(field.key)].get<std::string>(), value);
+                const std::string line = std::string(field.label) + " " + value + "\n";
+                QVERIFY2(copied.find(line) != std::string::npos, line.c_str());
+                QCOMPARE(QAccessible::queryAccessibleInterface(const_cast<QLineEdit*>(shown))
+                             ->text(QAccessible::Name),
+                         QString::fromStdString(std::string(field.Name())));
+            }
+        }
     }
 
     void linkLabelsAreSetUpAsTheDialogWants() {

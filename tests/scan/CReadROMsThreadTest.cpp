@@ -84,7 +84,8 @@ TEST_F(WorkerTest, FindsRowsBeforeSortingAndSortsThemByDisplayName) {
     EXPECT_EQ(archived->m_strInnerName, "d.agb");
 
     // What the dialog does on the end notice.
-    SortRomRows(rows, [](const CRecordingScanTarget::Row& row) { return row.itemData; });
+    SortRomRows(
+        rows, [](const CRecordingScanTarget::Row& row) { return row.itemData; }, g_romEntries);
     std::vector<std::string> sorted;
     std::vector<std::int32_t> data;
     for (const auto& row : rows) {

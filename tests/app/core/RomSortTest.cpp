@@ -42,7 +42,8 @@ protected:
     }
 
     std::vector<std::string> SortedTexts() {
-        SortRomRows(m_rows, [](const Row& row) { return row.itemData; });
+        SortRomRows(
+            m_rows, [](const Row& row) { return row.itemData; }, g_romEntries);
         std::vector<std::string> texts;
         for (const Row& row : m_rows) {
             texts.push_back(row.text);

@@ -1,0 +1,13 @@
+// How a folder scan runs, beyond the folder itself.
+#pragma once
+
+#include <functional>
+#include <string>
+
+struct ScanOptions {
+    // How many images are read at once; 0 lets the scan decide.
+    int nJobs = 0;
+    // Called on the reading thread right before each image is loaded, with
+    // its path: a seam for tests that need a load held or slowed.
+    std::function<void(const std::string& path)> beforeLoad;
+};
