@@ -1,43 +1,87 @@
-// The scan itself, in the order that keeps each row's item data equal to its
-// entry's position: row, item data, count, entry, append.
+// Starting, stopping and waiting for a folder scan, and the entry it makes
+// of each image.
 #include "CReadROMs.h"
 
-#include "CFolderSearch.h"
 #include "CRomEntry.h"
-#include "CRomEntryList.h"
+#include "CScanPipeline.h"
 #include "IScanTarget.h"
-#include "romio/CFileSystem.h"
 #include "romio/CGbaRomLoader.h"
 
 #include <system_error>
+#include <thread>
 
 namespace {
-constexpr std::uint32_t kHeaderBytes = 512;
 constexpr unsigned kSliceLength = 32;
-} // namespace
 
-CReadROMs::CReadROMs(IScanTarget& dlg, std::string folder, ScanOptions options)
-    : m_pDlg(&dlg), m_strFolder(std::move(folder)), m_options(std::move(options)) {}
-
-CReadROMs::~CReadROMs() {
-    RequestStop();
-    Join();
-}
-
-bool CReadROMs::CreateThread() {
+// Runs `work` on a new thread that the pipeline counts; false when no thread
+// could be made.
+template <typename Work>
+bool StartCountedThread(const std::shared_ptr<CScanPipeline>& pipeline, Work work) {
+    pipeline->ThreadStarted();
     try {
-        m_thread = std::thread(&CReadROMs::OnScanStart, this);
+        // Detached: a thread blocked in a slow read must never hold up a stop
+        // or the end of the process. It keeps the pipeline alive itself.
+        std::thread([pipeline, work] {
+            work();
+            pipeline->ThreadEnded();
+        }).detach();
         return true;
     } catch (const std::system_error&) {
-        m_pDlg->PostScanDone();
+        pipeline->ThreadEnded();
         return false;
     }
 }
+} // namespace
+
+CReadROMs::CReadROMs(IScanTarget& dlg, std::string folder, ScanOptions options)
+    : m_strFolder(folder),
+      m_pipeline(std::make_shared<CScanPipeline>(dlg, std::move(folder), std::move(options))) {}
+
+CReadROMs::~CReadROMs() {
+    RequestStop();
+}
+
+bool CReadROMs::CreateThread() {
+    const std::shared_ptr<CScanPipeline> pipeline = m_pipeline;
+    if (StartCountedThread(pipeline, [pipeline] { Run(pipeline); })) {
+        return true;
+    }
+    // The owner waits for the end notice; an empty scan gives it.
+    pipeline->PostDoneWithoutScan();
+    return false;
+}
+
+void CReadROMs::RequestStop() {
+    m_pipeline->Stop();
+}
 
 void CReadROMs::Join() {
-    if (m_thread.joinable()) {
-        m_thread.join();
+    m_pipeline->WaitForThreads();
+}
+
+void CReadROMs::OnScanStart() {
+    m_pipeline->ThreadStarted();
+    Run(m_pipeline);
+    m_pipeline->ThreadEnded();
+    m_pipeline->WaitForThreads();
+}
+
+void CReadROMs::Run(const std::shared_ptr<CScanPipeline>& pipeline) {
+    if (!pipeline->List()) {
+        return; // stopped while listing
     }
+    // The other loads in flight run on helpers; a helper that cannot be made
+    // leaves its share to the threads there are.
+    for (int helper = 1; helper < pipeline->GetJobs(); ++helper) {
+        if (!StartCountedThread(pipeline, [pipeline] { pipeline->Work(); })) {
+            break;
+        }
+    }
+    pipeline->Work();
+}
+
+int CReadROMs::GetListError() const {
+    return m_pipeline->GetListError();
 }
 
 std::unique_ptr<CRomEntry> CReadROMs::MakeEntry(const CGbaRomLoader& loader,
@@ -59,47 +103,4 @@ std::unique_ptr<CRomEntry> CReadROMs::MakeEntry(const CGbaRomLoader& loader,
     }
     entry->m_dwCrc32 = loader.GetCrc32();
     return entry;
-}
-
-void CReadROMs::OnScanStart() {
-    CGbaRomLoader loader;
-    CartridgeHeader header{};
-    CFolderSearch search;
-    m_nListError = search.List(m_strFolder, loader);
-
-    // One path buffer for the whole scan: the folder part stays, the name changes.
-    std::string path = m_strFolder + CFileSystem::kSeparator;
-    const std::size_t folderLength = path.size();
-    for (int slot = 0; slot < search.GetGroupCount(); ++slot) {
-        const std::vector<std::string>& names = search.GetGroup(slot);
-        for (std::size_t i = 0; i < names.size(); ++i) {
-            if (m_bStop.load(std::memory_order_relaxed)) {
-                break;
-            }
-            const std::string& fileName = names[i];
-            path.resize(folderLength);
-            path += fileName;
-            if (m_options.beforeLoad) {
-                m_options.beforeLoad(path);
-            }
-            // A name listed as a regular file is opened with a system call less.
-            const int loaded = search.IsListedRegular(slot, i)
-                                   ? loader.LoadListedFile(path, 0, kHeaderBytes, header)
-                                   : loader.Load(path, 0, kHeaderBytes, header);
-            if (loaded == -1) {
-                continue; // unreadable: no row, no entry, nothing reported
-            }
-            const int row = m_pDlg->GetRomRowCount();
-            const std::string& innerName = loader.GetInnerName();
-            m_pDlg->InsertRomRow(row, innerName.empty() ? fileName : innerName);
-            m_pDlg->SetRomRowData(row, m_pDlg->GetEntryCount());
-            m_pDlg->IncrementEntryCount();
-
-            // A copy rather than the listing's string: made now, it lies next to
-            // the entry in memory, which the sort at the end of the scan and the
-            // output walk through; the listing's names are scattered.
-            g_romEntries.Append(MakeEntry(loader, header, path, fileName));
-        }
-    }
-    m_pDlg->PostScanDone();
 }

@@ -1,40 +1,45 @@
-// The folder scan worker: on its own thread it reads the first 512 bytes of
-// every candidate file in one folder, and for each image read adds a row to
-// its owner's list and an entry to g_romEntries, then reports the end.
+// The folder scan worker: on threads of its own it reads the first 512 bytes
+// of every candidate file in one folder, several at a time, and for each
+// image read adds a row to its owner's list and an entry to g_romEntries, in
+// scan order, then reports the end.
 #pragma once
 
 #include "ScanOptions.h"
 #include "header/CartridgeHeader.h"
 
-#include <atomic>
 #include <memory>
 #include <string>
-#include <thread>
 
 class CGbaRomLoader;
 class CRomEntry;
+class CScanPipeline;
 class IScanTarget;
 
 class CReadROMs {
 public:
-    // `folder` comes without a trailing "/"; "" stands for the root.
+    // `folder` comes without a trailing separator; "" stands for the root.
     CReadROMs(IScanTarget& dlg, std::string folder, ScanOptions options = {});
-    // Stops a running scan and waits for its thread.
+    // Stops a running scan; does not wait for it (see RequestStop).
     ~CReadROMs();
 
     CReadROMs(const CReadROMs&) = delete;
     CReadROMs& operator=(const CReadROMs&) = delete;
 
-    // Starts the scan on a new thread. When no thread can be made, the scan
-    // done notice is still delivered (so the owner leaves its busy state) and
-    // the result is false.
+    // Starts the scan on threads of its own. When no thread can be made, the
+    // scan done notice is still delivered (so the owner leaves its busy
+    // state) and the result is false.
     bool CreateThread();
-    // Asks a running scan to end after the file it is reading.
-    void RequestStop() { m_bStop.store(true, std::memory_order_relaxed); }
-    // Waits for the scan's thread to end; harmless when none runs.
+    // Ends the scan at once, without waiting for reads under way: once this
+    // returns, the scan makes no further call into its target and adds
+    // nothing to g_romEntries, its end notice included. Reads still blocked
+    // in a slow device finish on their own and their results are dropped.
+    void RequestStop();
+    // Waits until every thread of the scan has ended; harmless when none runs.
+    // After a stop that includes reads still blocked in a device.
     void Join();
 
-    // The whole scan; runs on the worker's thread (or the caller's, in tests).
+    // The whole scan on the calling thread, with helper threads for the other
+    // loads in flight; returns when the scan has ended (tests, benchmarks).
     void OnScanStart();
 
     // The entry for an image `loader` has just loaded into `header`: the
@@ -43,15 +48,15 @@ public:
                                                 const CartridgeHeader& header, std::string path,
                                                 std::string fileName);
 
-    // After the scan: 0, or the errno that kept the folder from being listed.
-    int GetListError() const { return m_nListError; }
+    // After the scan: 0, or the error code that kept the folder from being listed.
+    int GetListError() const;
     const std::string& GetFolder() const { return m_strFolder; }
 
 private:
-    IScanTarget* m_pDlg;
+    // The scan on the current thread: the listing, the helpers, the loads.
+    static void Run(const std::shared_ptr<CScanPipeline>& pipeline);
+
     std::string m_strFolder;
-    ScanOptions m_options;
-    std::atomic<bool> m_bStop{false};
-    int m_nListError = 0;
-    std::thread m_thread;
+    // Shared with the scan's threads, which may outlive this object.
+    std::shared_ptr<CScanPipeline> m_pipeline;
 };

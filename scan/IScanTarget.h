@@ -1,6 +1,8 @@
 // What the scan worker needs of its owner (the dialog, or the command line):
 // the ROM list's rows, the running entry count, and the end-of-scan notice.
-// The worker calls all of these from its own thread.
+// The worker calls all of these from one of its threads, one call at a time,
+// while it holds the lock that a stop takes: none of them may wait for the
+// owner's thread.
 #pragma once
 
 #include <cstdint>
@@ -19,7 +21,7 @@ public:
     // The running entry count, m_nEntryCount.
     virtual std::int32_t GetEntryCount() = 0;
     virtual void IncrementEntryCount() = 0;
-    // WM_SCAN_DONE: the last row and entry have been added. Called exactly once
-    // per worker; it must not wait for the owner's thread.
+    // WM_SCAN_DONE: the last row and entry have been added. Called exactly
+    // once per scan that ends normally; never after a stop.
     virtual void PostScanDone() = 0;
 };

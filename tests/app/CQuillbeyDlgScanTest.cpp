@@ -5,6 +5,7 @@
 // thread whose handshakes happen inside uninstrumented Qt code).
 #include "app/CQuillbeyDlg.h"
 #include "scan/CRomEntryList.h"
+#include "tests/support/CLoadGate.h"
 #include "tests/support/HeaderBuilder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ZipBuilder.h"
@@ -13,10 +14,8 @@
 #include <QLineEdit>
 #include <QTreeView>
 #include <QtCore/qtestsupport_core.h>
-#include <condition_variable>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <mutex>
 #include <sstream>
 
 using namespace testing_support;
@@ -49,41 +48,6 @@ void MoveFocusTo(CQuillbeyDlg& dlg, int row) {
     dlg.RomList()->selectionModel()->setCurrentIndex(dlg.RomListModel()->index(row, 0),
                                                      QItemSelectionModel::NoUpdate);
 }
-
-// Holds the scan at the load of one file until released, so that the dialog
-// stays busy with the rows before it shown.
-class LoadGate {
-public:
-    explicit LoadGate(std::string heldName) : m_heldName(std::move(heldName)) {}
-
-    ScanOptions Options() {
-        ScanOptions options;
-        options.beforeLoad = [this](const std::string& path) {
-            if (path.ends_with("/" + m_heldName)) {
-                std::unique_lock lock(m_mutex);
-                m_reached = true;
-                m_signal.wait(lock, [this] { return m_released; });
-            }
-        };
-        return options;
-    }
-    bool Reached() {
-        const std::lock_guard lock(m_mutex);
-        return m_reached;
-    }
-    void Release() {
-        const std::lock_guard lock(m_mutex);
-        m_released = true;
-        m_signal.notify_all();
-    }
-
-private:
-    std::string m_heldName;
-    std::mutex m_mutex;
-    std::condition_variable m_signal;
-    bool m_reached = false;
-    bool m_released = false;
-};
 
 class DialogScanTest : public ::testing::Test {
 protected:
@@ -136,11 +100,11 @@ TEST_F(DialogScanTest, FocusChangesWhileBusyAreIgnored) {
     TempDir roms;
     roms.WriteFile("one.gba", Image({.title = "ONE"}));
     roms.WriteFile("two.gba", Image({.title = "TWO"}));
-    LoadGate gate("two.gba");
+    CLoadGate gate(CLoadGate::Named("two.gba"));
     CQuillbeyDlg dlg;
-    dlg.SetScanOptions(gate.Options());
+    dlg.SetScanOptions(gate.Options(1));
     dlg.ChooseFolder(roms.Path());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return gate.Reached(); }, kScanTimeoutMs));
+    ASSERT_TRUE(gate.WaitUntilReached(std::chrono::seconds(60)));
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return dlg.RomListModel()->rowCount() == 1; }, kScanTimeoutMs));
     EXPECT_TRUE(dlg.IsBusy()); // rows are shown while the scan still runs

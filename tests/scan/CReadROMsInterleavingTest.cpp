@@ -1,13 +1,15 @@
 // The folder changing under a running scan. The worker lists the folder once
 // and reads the files afterwards, so a target that changes the folder when
-// the first row arrives makes every case deterministic: files removed or
-// replaced (by other images, FIFOs, folders, devices) after the listing, and
-// the folder itself removed or replaced. Whatever happens, the scan ends with
-// exactly one end notice, rows and entries in step, and nothing blocked.
+// the first row arrives, while every other load waits for that change, makes
+// every case deterministic with any number of loads in flight: files removed
+// or replaced (by other images, FIFOs, folders, devices) after the listing,
+// and the folder itself removed or replaced. Whatever happens, the scan ends
+// with exactly one end notice, rows and entries in step, and nothing blocked.
 #include "CRecordingScanTarget.h"
 #include "scan/CReadROMs.h"
 #include "scan/CRomEntry.h"
 #include "scan/CRomEntryList.h"
+#include "tests/support/CLoadGate.h"
 #include "tests/support/HeaderBuilder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ZipBuilder.h"
@@ -39,23 +41,32 @@ std::vector<std::uint8_t> Image(const std::string& title, std::size_t size = 512
     return BuildImage(BuildHeader({.title = title}), size);
 }
 
-// Runs `change` on the worker's thread right after the first row is added.
+// Runs `change` on the worker's thread right after the first row is added;
+// the loads of all files but `firstName` wait for it at the gate.
 class ChangingScanTarget : public CRecordingScanTarget {
 public:
-    explicit ChangingScanTarget(std::function<void()> change) : m_change(std::move(change)) {}
+    ChangingScanTarget(const std::string& firstName, std::function<void()> change)
+        : m_gate(
+              [firstName](const std::string& path) { return !CLoadGate::Named(firstName)(path); }),
+          m_change(std::move(change)) {}
 
     void InsertRomRow(int row, const std::string& text) override {
         CRecordingScanTarget::InsertRomRow(row, text);
         if (m_change) {
             std::exchange(m_change, nullptr)();
+            m_gate.Release();
         }
     }
 
+    ScanOptions Options(int jobs) { return m_gate.Options(jobs); }
+
 private:
+    CLoadGate m_gate;
     std::function<void()> m_change;
 };
 
-class InterleavingTest : public ::testing::Test {
+// Parameter: the loads in flight.
+class InterleavingTest : public ::testing::TestWithParam<int> {
 protected:
     void SetUp() override { g_romEntries.RemoveAll(); }
     void TearDown() override { g_romEntries.RemoveAll(); }
@@ -65,7 +76,7 @@ protected:
     // test fails instead of hanging.
     void Scan(const std::string& folder, ChangingScanTarget& target,
               const std::vector<std::string>& fifos = {}) {
-        CReadROMs worker(target, folder);
+        CReadROMs worker(target, folder, target.Options(GetParam()));
         ASSERT_TRUE(worker.CreateThread());
         const bool done = target.WaitForDone(kHangGuard);
         if (!done) {
@@ -104,7 +115,7 @@ protected:
 
 } // namespace
 
-TEST_F(InterleavingTest, FilesChangedAfterTheListingAreReadAsTheyAreWhenTheirTurnComes) {
+TEST_P(InterleavingTest, FilesChangedAfterTheListingAreReadAsTheyAreWhenTheirTurnComes) {
     const std::string folder = m_dir.MakeSubdir("roms");
     const TempDir elsewhere;
     const auto write = [&](const std::string& name, const std::vector<std::uint8_t>& bytes) {
@@ -123,7 +134,7 @@ TEST_F(InterleavingTest, FilesChangedAfterTheListingAreReadAsTheyAreWhenTheirTur
     const auto newEntry = Image("NEW ENTRY", 4096);
     const std::vector<std::string> fifos = {folder + "/c.gba", folder + "/k.zip"};
 
-    ChangingScanTarget target([&] {
+    ChangingScanTarget target("a.gba", [&] {
         fs::remove(folder + "/b.gba");
         fs::remove(folder + "/c.gba");
         ASSERT_EQ(::mkfifo(fifos[0].c_str(), 0600), 0);
@@ -163,13 +174,13 @@ TEST_F(InterleavingTest, FilesChangedAfterTheListingAreReadAsTheyAreWhenTheirTur
     EXPECT_EQ(TitleOf(Entry(3)), "NEW ENTRY");
 }
 
-TEST_F(InterleavingTest, FolderRemovedMidScanEndsWithTheRowsReadBeforeIt) {
+TEST_P(InterleavingTest, FolderRemovedMidScanEndsWithTheRowsReadBeforeIt) {
     const std::string folder = m_dir.MakeSubdir("roms");
     m_dir.WriteFile("roms/a.bin", Image("FIRST"));
     m_dir.WriteFile("roms/b.gba", Image("SECOND"));
     WriteZip(folder + "/c.zip", {{"c.agb", Image("THIRD")}});
 
-    ChangingScanTarget target([&] { fs::remove_all(folder); });
+    ChangingScanTarget target("a.bin", [&] { fs::remove_all(folder); });
     Scan(folder, target);
 
     EXPECT_EQ(m_nListError, 0); // the listing was made before the folder went
@@ -178,13 +189,13 @@ TEST_F(InterleavingTest, FolderRemovedMidScanEndsWithTheRowsReadBeforeIt) {
     EXPECT_EQ(TitleOf(Entry(0)), "FIRST");
 }
 
-TEST_F(InterleavingTest, FolderReplacedByAFileMidScanEndsWithTheRowsReadBeforeIt) {
+TEST_P(InterleavingTest, FolderReplacedByAFileMidScanEndsWithTheRowsReadBeforeIt) {
     const std::string folder = m_dir.MakeSubdir("roms");
     m_dir.WriteFile("roms/a.bin", Image("FIRST"));
     m_dir.WriteFile("roms/b.gba", Image("SECOND"));
     WriteZip(folder + "/c.zip", {{"c.agb", Image("THIRD")}});
 
-    ChangingScanTarget target([&] {
+    ChangingScanTarget target("a.bin", [&] {
         fs::remove_all(folder);
         m_dir.WriteFile("roms", Image("NOT A FOLDER"));
     });
@@ -193,3 +204,5 @@ TEST_F(InterleavingTest, FolderReplacedByAFileMidScanEndsWithTheRowsReadBeforeIt
     EXPECT_THAT(target.GetRowTexts(), ElementsAre("a.bin"));
     EXPECT_EQ(g_romEntries.GetSize(), 1u);
 }
+
+INSTANTIATE_TEST_SUITE_P(InFlight, InterleavingTest, ::testing::Values(1, 2, 32));

@@ -21,7 +21,7 @@ int CRecordingScanTarget::GetRomRowCount() {
 }
 
 void CRecordingScanTarget::InsertRomRow(int row, const std::string& text) {
-    std::unique_lock lock(m_mutex);
+    const std::lock_guard lock(m_mutex);
     CheckNotDone("InsertRomRow");
     if (m_step != Step::Counted) {
         Violation("row '" + text + "' inserted without asking for the row count first");
@@ -33,11 +33,6 @@ void CRecordingScanTarget::InsertRomRow(int row, const std::string& text) {
     m_nInsertedRow = static_cast<int>(m_rows.size()) - 1;
     m_step = Step::Inserted;
     m_changed.notify_all();
-    if (m_nInsertedRow == m_nPauseRow) {
-        m_bPaused = true;
-        m_changed.notify_all();
-        m_changed.wait(lock, [this] { return !m_bPaused; });
-    }
 }
 
 void CRecordingScanTarget::SetRomRowData(int row, std::int32_t itemData) {
@@ -82,6 +77,7 @@ void CRecordingScanTarget::IncrementEntryCount() {
 
 void CRecordingScanTarget::PostScanDone() {
     const std::lock_guard lock(m_mutex);
+    CheckNotDone("PostScanDone");
     if (m_nDoneCalls > 0) {
         Violation("end of scan posted more than once");
     }
@@ -114,32 +110,14 @@ void CRecordingScanTarget::CheckEntriesMatchRows() {
     }
 }
 
-void CRecordingScanTarget::PauseAfterRow(int row) {
-    const std::lock_guard lock(m_mutex);
-    m_nPauseRow = row;
-}
-
-bool CRecordingScanTarget::WaitUntilPaused(std::chrono::seconds guard) {
-    std::unique_lock lock(m_mutex);
-    return m_changed.wait_for(lock, guard, [this] { return m_bPaused; });
-}
-
-void CRecordingScanTarget::Resume() {
-    const std::lock_guard lock(m_mutex);
-    m_bPaused = false;
-    m_nPauseRow = -1;
-    m_changed.notify_all();
-}
-
 bool CRecordingScanTarget::WaitForDone(std::chrono::seconds guard) {
     std::unique_lock lock(m_mutex);
     return m_changed.wait_for(lock, guard, [this] { return m_nDoneCalls > 0; });
 }
 
-bool CRecordingScanTarget::WaitForRows(std::size_t rows, std::chrono::seconds guard) {
-    std::unique_lock lock(m_mutex);
-    return m_changed.wait_for(lock, guard,
-                              [&] { return m_rows.size() >= rows || m_nDoneCalls > 0; });
+void CRecordingScanTarget::MarkStopped() {
+    const std::lock_guard lock(m_mutex);
+    m_bStopped = true;
 }
 
 std::vector<CRecordingScanTarget::Row> CRecordingScanTarget::GetRows() const {
@@ -187,5 +165,8 @@ void CRecordingScanTarget::Violation(const std::string& what) {
 void CRecordingScanTarget::CheckNotDone(const char* call) {
     if (m_nDoneCalls > 0) {
         Violation(std::string(call) + " called after the end of the scan was posted");
+    }
+    if (m_bStopped) {
+        Violation(std::string(call) + " called after the scan was stopped");
     }
 }

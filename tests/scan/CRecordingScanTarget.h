@@ -27,15 +27,10 @@ public:
     void IncrementEntryCount() override;
     void PostScanDone() override;
 
-    // Makes the worker wait right after it has inserted row `row`, until Resume().
-    void PauseAfterRow(int row);
-    // Waits (at most `guard`, against hangs) until the worker is held at that row.
-    bool WaitUntilPaused(std::chrono::seconds guard);
-    void Resume();
     // Waits (at most `guard`, against hangs) for the end-of-scan notice.
     bool WaitForDone(std::chrono::seconds guard);
-    // Waits (at most `guard`) until at least `rows` rows exist or the scan is done.
-    bool WaitForRows(std::size_t rows, std::chrono::seconds guard);
+    // From now on, any call is a violation: the scan was stopped.
+    void MarkStopped();
 
     std::vector<Row> GetRows() const;
     std::vector<std::string> GetRowTexts() const;
@@ -63,6 +58,5 @@ private:
     int m_nCountedRows = -1;
     int m_nInsertedRow = -1;
 
-    int m_nPauseRow = -1;
-    bool m_bPaused = false;
+    bool m_bStopped = false;
 };

@@ -1,0 +1,174 @@
+// Overlapped loads of one scan, committed in scan order.
+#include "CScanPipeline.h"
+
+#include "CReadROMs.h"
+#include "CRomEntry.h"
+#include "CRomEntryList.h"
+#include "IScanTarget.h"
+#include "romio/CFileSystem.h"
+#include "romio/CGbaRomLoader.h"
+
+#include <algorithm>
+#include <thread>
+
+namespace {
+
+constexpr std::uint32_t kHeaderBytes = 512;
+constexpr int kMaxJobs = 256;
+
+// Loads in flight when the caller does not say: enough to keep a slow device
+// or a network share busy, which costs a cached folder next to nothing.
+constexpr int kDefaultJobs = 32;
+
+// Finished loads that may wait for an older one, per load in flight.
+constexpr std::size_t kWindowPerJob = 2;
+
+} // namespace
+
+CScanPipeline::CScanPipeline(IScanTarget& target, std::string folder, ScanOptions options)
+    : m_target(target), m_strFolder(std::move(folder)), m_options(std::move(options)) {
+    m_nJobs = std::clamp(m_options.nJobs > 0 ? m_options.nJobs : kDefaultJobs, 1, kMaxJobs);
+    m_window.resize(static_cast<std::size_t>(m_nJobs) * kWindowPerJob);
+}
+
+CScanPipeline::~CScanPipeline() = default;
+
+bool CScanPipeline::List() {
+    // The listing runs outside the lock: a slow folder must not hold up a stop.
+    CGbaRomLoader loader;
+    CFolderSearch search;
+    const int listError = search.List(m_strFolder, loader);
+    std::vector<std::size_t> groupEnd;
+    std::size_t total = 0;
+    for (int slot = 0; slot < search.GetGroupCount(); ++slot) {
+        total += search.GetGroup(slot).size();
+        groupEnd.push_back(total);
+    }
+
+    const std::lock_guard lock(m_mutex);
+    if (m_bStopped) {
+        return false;
+    }
+    m_nListError = listError;
+    m_search = std::move(search);
+    m_groupEnd = std::move(groupEnd);
+    m_nTotal = total;
+    if (m_nTotal == 0) {
+        PostDoneOnce();
+    }
+    return true;
+}
+
+std::unique_ptr<CRomEntry> CScanPipeline::Load(std::size_t index, CGbaRomLoader& loader,
+                                               std::string& path) const {
+    const auto group = std::upper_bound(m_groupEnd.begin(), m_groupEnd.end(), index);
+    const int slot = static_cast<int>(group - m_groupEnd.begin());
+    const std::size_t first = slot == 0 ? 0 : m_groupEnd[static_cast<std::size_t>(slot) - 1];
+    const std::string& fileName = m_search.GetGroup(slot)[index - first];
+
+    // The folder part of the path stays from load to load; the name changes.
+    const std::size_t folderLength = m_strFolder.size() + 1;
+    if (path.size() < folderLength) {
+        path = m_strFolder + CFileSystem::kSeparator;
+    }
+    path.resize(folderLength);
+    path += fileName;
+    if (m_options.beforeLoad) {
+        m_options.beforeLoad(path);
+    }
+    CartridgeHeader header{};
+    // A name listed as a regular file is opened with a system call less.
+    const int loaded = m_search.IsListedRegular(slot, index - first)
+                           ? loader.LoadListedFile(path, 0, kHeaderBytes, header)
+                           : loader.Load(path, 0, kHeaderBytes, header);
+    if (loaded == -1) {
+        return nullptr; // unreadable: no row, no entry, nothing reported
+    }
+    return CReadROMs::MakeEntry(loader, header, path, fileName);
+}
+
+void CScanPipeline::Work() {
+    CGbaRomLoader loader;
+    std::string path;
+    std::unique_lock lock(m_mutex);
+    while (true) {
+        m_changed.wait(lock, [this] {
+            return m_bStopped || m_nNext >= m_nTotal || m_nNext < m_nCommitted + m_window.size();
+        });
+        if (m_bStopped || m_nNext >= m_nTotal) {
+            return;
+        }
+        const std::size_t index = m_nNext++;
+        lock.unlock();
+        std::unique_ptr<CRomEntry> entry = Load(index, loader, path);
+        lock.lock();
+        if (m_bStopped) {
+            return; // what was read is dropped
+        }
+        m_window[index % m_window.size()] = {std::move(entry), true};
+        if (index == m_nCommitted) {
+            CommitReady();
+            m_changed.notify_all();
+        }
+    }
+}
+
+void CScanPipeline::CommitReady() {
+    while (m_nCommitted < m_nTotal) {
+        Slot& slot = m_window[m_nCommitted % m_window.size()];
+        if (!slot.ready) {
+            return;
+        }
+        if (slot.entry) {
+            // In the order that keeps each row's item data equal to its
+            // entry's position: row, item data, count, entry.
+            const int row = m_target.GetRomRowCount();
+            m_target.InsertRomRow(row, slot.entry->GetDisplayName());
+            m_target.SetRomRowData(row, m_target.GetEntryCount());
+            m_target.IncrementEntryCount();
+            g_romEntries.Append(std::move(slot.entry));
+        }
+        slot = {};
+        ++m_nCommitted;
+    }
+    PostDoneOnce();
+}
+
+void CScanPipeline::PostDoneOnce() {
+    if (!m_bDonePosted && !m_bStopped) {
+        m_bDonePosted = true;
+        m_target.PostScanDone();
+    }
+}
+
+void CScanPipeline::PostDoneWithoutScan() {
+    const std::lock_guard lock(m_mutex);
+    PostDoneOnce();
+}
+
+void CScanPipeline::Stop() {
+    const std::lock_guard lock(m_mutex);
+    m_bStopped = true;
+    m_changed.notify_all();
+}
+
+void CScanPipeline::ThreadStarted() {
+    const std::lock_guard lock(m_mutex);
+    ++m_nThreads;
+}
+
+void CScanPipeline::ThreadEnded() {
+    const std::lock_guard lock(m_mutex);
+    --m_nThreads;
+    m_changed.notify_all();
+}
+
+void CScanPipeline::WaitForThreads() {
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_nThreads == 0; });
+}
+
+int CScanPipeline::GetListError() const {
+    const std::lock_guard lock(m_mutex);
+    return m_nListError;
+}

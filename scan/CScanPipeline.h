@@ -1,0 +1,88 @@
+// The loads of one folder scan, run by several threads at once and handed to
+// the scan's target strictly in scan order: each thread claims the next
+// candidate, loads and judges it on its own, and whichever thread completes
+// the oldest outstanding load commits every finished one after it (row, item
+// data, count, entry), so the target sees exactly what a scan reading one
+// file at a time would show. At most a window of candidates is claimed ahead
+// of the last one committed, which bounds the memory to the loads in flight.
+//
+// Stop() takes effect at once: the commits and the stop share one lock that
+// no thread holds while it reads a file, so a thread blocked in a read never
+// delays it, and once Stop() has returned nothing reaches the target or the
+// entry list again. Threads still blocked in a read finish on their own and
+// drop what they read.
+#pragma once
+
+#include "CFolderSearch.h"
+#include "ScanOptions.h"
+
+#include <condition_variable>
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class CRomEntry;
+class IScanTarget;
+
+class CScanPipeline {
+public:
+    CScanPipeline(IScanTarget& target, std::string folder, ScanOptions options);
+    ~CScanPipeline();
+    CScanPipeline(const CScanPipeline&) = delete;
+    CScanPipeline& operator=(const CScanPipeline&) = delete;
+
+    // Lists the folder (once); an empty folder ends the scan here. Returns
+    // false when the scan was stopped meanwhile.
+    bool List();
+    // Loads and commits until every candidate is done or the scan stopped.
+    void Work();
+    void Stop();
+    // Posts the end notice of a scan that could not run at all.
+    void PostDoneWithoutScan();
+
+    // Threads of this scan: each calls ThreadStarted() before it may touch
+    // the pipeline and ThreadEnded() when it no longer does.
+    void ThreadStarted();
+    void ThreadEnded();
+    // Waits until every thread of the scan has ended.
+    void WaitForThreads();
+
+    // How many loads to keep in flight.
+    int GetJobs() const { return m_nJobs; }
+    // 0, or the error code that kept the folder from being listed.
+    int GetListError() const;
+
+private:
+    struct Slot {
+        std::unique_ptr<CRomEntry> entry; // nullptr: the candidate is not an image
+        bool ready = false;
+    };
+
+    // Commits every finished load from the oldest on; posts the end notice
+    // after the last. Called with m_mutex held.
+    void CommitReady();
+    void PostDoneOnce();
+    // Loads candidate `index` (outside the lock).
+    std::unique_ptr<CRomEntry> Load(std::size_t index, class CGbaRomLoader& loader,
+                                    std::string& path) const;
+
+    IScanTarget& m_target;
+    const std::string m_strFolder;
+    const ScanOptions m_options;
+    int m_nJobs = 1;
+
+    mutable std::mutex m_mutex; // guards everything below
+    std::condition_variable m_changed;
+    bool m_bStopped = false;
+    bool m_bDonePosted = false;
+    int m_nListError = 0;
+    CFolderSearch m_search;              // read-only once listed
+    std::vector<std::size_t> m_groupEnd; // the flat index each group ends at
+    std::size_t m_nTotal = 0;
+    std::size_t m_nNext = 0;      // the next candidate to claim
+    std::size_t m_nCommitted = 0; // candidates handed to the target
+    std::vector<Slot> m_window;   // by index modulo its size
+    int m_nThreads = 0;
+};
