@@ -14,6 +14,9 @@ QB_BUILD_PACKAGES=(
 # Further packages for the sanitizer and fuzzer runs of scripts/test.
 QB_CHECK_PACKAGES=(clang libclang-rt-14-dev)
 
+# Further packages for building and checking the Debian package (scripts/package).
+QB_PACKAGE_PACKAGES=(dpkg-dev file lintian desktop-file-utils appstream)
+
 qb_missing_packages() {
     local pkg
     for pkg in "$@"; do
