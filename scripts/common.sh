@@ -8,10 +8,14 @@ QB_BUILD_PACKAGES=(
     g++ cmake ninja-build pkg-config
     zlib1g-dev libminizip-dev qt6-base-dev
     libgtest-dev nlohmann-json3-dev libcli11-dev
+    scdoc
 )
 
 # Further packages for the sanitizer and fuzzer runs of scripts/test.
 QB_CHECK_PACKAGES=(clang libclang-rt-14-dev)
+
+# Further packages for building and checking the Debian package (scripts/package).
+QB_PACKAGE_PACKAGES=(dpkg-dev file lintian desktop-file-utils appstream)
 
 qb_missing_packages() {
     local pkg

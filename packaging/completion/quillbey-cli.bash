@@ -1,0 +1,48 @@
+# bash completion for quillbey-cli: commands, options, folders for scan,
+# files for info. Installed where bash-completion loads it on first use.
+
+_quillbey_cli()
+{
+    local cur prev words cword split
+    _init_completion -s || return
+
+    local command="" i
+    for ((i = 1; i < cword; i++)); do
+        case ${words[i]} in
+            scan | info)
+                command=${words[i]}
+                break
+                ;;
+        esac
+    done
+
+    case $prev in
+        --jobs)
+            return # a number: nothing to offer
+            ;;
+    esac
+    $split && return
+
+    local options
+    case $command in
+        scan)
+            options="--json --csv --check -r --recursive --jobs --help"
+            ;;
+        info)
+            options="--json --csv --check --help"
+            ;;
+        *)
+            COMPREPLY=($(compgen -W 'scan info --help --version' -- "$cur"))
+            return
+            ;;
+    esac
+
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W "$options" -- "$cur"))
+    elif [[ $command == scan ]]; then
+        _filedir -d
+    else
+        _filedir
+    fi
+} &&
+    complete -F _quillbey_cli quillbey-cli
