@@ -17,6 +17,18 @@ QB_CHECK_PACKAGES=(clang libclang-rt-14-dev)
 # Further packages for building and checking the Debian package (scripts/package).
 QB_PACKAGE_PACKAGES=(dpkg-dev file lintian desktop-file-utils appstream)
 
+# Packages for the Windows cross build (scripts/build-windows) and its tests:
+# the mingw-w64 compilers and zlib, Debian's sources of GoogleTest, the
+# header-only libraries, apt's source download tools (dpkg-source) for
+# minizip, Wine to run the tests, and Xvfb for tests that open windows.
+QB_WINDOWS_PACKAGES=(
+    cmake ninja-build pkg-config
+    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
+    googletest nlohmann-json3-dev libcli11-dev
+    dpkg-dev
+    wine wine64 xvfb xauth
+)
+
 qb_missing_packages() {
     local pkg
     for pkg in "$@"; do
