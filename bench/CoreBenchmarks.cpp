@@ -325,7 +325,7 @@ BENCHMARK(BM_FormatRomDetailsText);
 void BM_EntryJson(benchmark::State& state) {
     const auto entry = EntryFor(GoodHeader(), "pack.zip", "Star Racer (USA).gba");
     for (auto _ : state) {
-        benchmark::DoNotOptimize(CJsonReportWriter::EntryJson({entry.get(), 7}));
+        benchmark::DoNotOptimize(CJsonReportWriter::EntryJson({entry.get(), 7, {}}));
     }
 }
 BENCHMARK(BM_EntryJson);
@@ -367,7 +367,7 @@ void BM_EntriesOutput(benchmark::State& state) {
     const CartridgeHeader header = GoodHeader();
     for (const std::string& name : MakeNames(1000)) {
         const auto position = entries.Append(EntryFor(header, name));
-        reported.push_back({entries.GetAt(position), static_cast<std::int64_t>(position)});
+        reported.push_back({entries.GetAt(position), static_cast<std::int64_t>(position), {}});
     }
     const std::string folder = "/roms";
     for (auto _ : state) {

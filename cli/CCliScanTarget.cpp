@@ -7,8 +7,8 @@ namespace {
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 }
 
-CCliScanTarget::CCliScanTarget(std::string progressLabel)
-    : m_strProgressLabel(std::move(progressLabel)) {}
+CCliScanTarget::CCliScanTarget(std::string progressLabel, std::int32_t firstEntry)
+    : m_nEntryCount(firstEntry), m_strProgressLabel(std::move(progressLabel)) {}
 
 int CCliScanTarget::GetRomRowCount() {
     return static_cast<int>(m_rows.size());

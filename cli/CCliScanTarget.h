@@ -20,7 +20,9 @@ public:
     };
 
     // `progressLabel` non-empty: print a running count to stderr (a terminal).
-    explicit CCliScanTarget(std::string progressLabel = {});
+    // `firstEntry`: the position the scan's first entry takes in the entry
+    // list (entries of folders walked before stay in it).
+    explicit CCliScanTarget(std::string progressLabel = {}, std::int32_t firstEntry = 0);
 
     int GetRomRowCount() override;
     void InsertRomRow(int row, const std::string& text) override;
@@ -39,7 +41,7 @@ private:
     void ShowProgress(bool final);
 
     std::vector<Row> m_rows;
-    std::int32_t m_nEntryCount = 0;
+    std::int32_t m_nEntryCount;
     std::string m_strProgressLabel;
     std::chrono::steady_clock::time_point m_lastProgress{};
     bool m_bProgressShown = false;

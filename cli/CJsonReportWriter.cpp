@@ -1,10 +1,7 @@
 // JSON output, written by hand into the output buffer.
 #include "CJsonReportWriter.h"
 
-#include "app/core/RomDetailFields.h"
-#include "app/core/RomDetails.h"
-#include "app/core/TextConversion.h"
-#include "scan/CRomEntry.h"
+#include "EntryFields.h"
 
 #include <array>
 #include <charconv>
@@ -23,12 +20,41 @@ void AppendBool(std::string& out, bool value) {
     out += value ? "true" : "false";
 }
 
-// ,"key": ready for the value.
-void AppendKey(std::string& out, std::string_view key) {
-    out += ",\"";
-    out += key;
-    out += "\":";
-}
+// Writes an entry's fields as the members of one object.
+class MemberWriter {
+public:
+    explicit MemberWriter(std::string& out) : m_out(out) {}
+
+    void Text(std::string_view key, std::string_view value) {
+        Key(key);
+        CJsonReportWriter::AppendString(m_out, value);
+    }
+    template <typename Value> void Number(std::string_view key, Value value) {
+        Key(key);
+        AppendNumber(m_out, value);
+    }
+    void Flag(std::string_view key, bool value) {
+        Key(key);
+        AppendBool(m_out, value);
+    }
+    void BeginDetails() {
+        Key("details");
+        m_out += '{';
+        m_bFirst = true;
+    }
+    void EndDetails() { m_out += '}'; }
+
+private:
+    void Key(std::string_view key) {
+        m_out += m_bFirst ? "\"" : ",\"";
+        m_bFirst = false;
+        m_out += key;
+        m_out += "\":";
+    }
+
+    std::string& m_out;
+    bool m_bFirst = true;
+};
 
 } // namespace
 
@@ -75,52 +101,17 @@ void CJsonReportWriter::AppendString(std::string& out, std::string_view text) {
 }
 
 void CJsonReportWriter::AppendEntry(std::string& out, const ReportedEntry& reported,
-                                    std::string& scratch) {
-    const CRomEntry& entry = *reported.entry;
-    const RomDetails details = ComputeRomDetails(entry);
-    out += "{\"index\":";
-    AppendNumber(out, reported.index);
-    AppendKey(out, "display_name");
-    AppendString(out, FileNameAsUtf8(entry.GetDisplayName(), scratch));
-    AppendKey(out, "path");
-    AppendString(out, PathAsUtf8(entry.m_strPath, scratch));
-    AppendKey(out, "file_name");
-    AppendString(out, FileNameAsUtf8(entry.m_strFileName, scratch));
-    AppendKey(out, "inner_name");
-    AppendString(out, FileNameAsUtf8(entry.m_strInnerName, scratch));
-    AppendKey(out, "size");
-    AppendNumber(out, entry.m_dwSize);
-    AppendKey(out, "crc32");
-    AppendNumber(out, entry.m_dwCrc32);
-    AppendKey(out, "flags");
-    AppendNumber(out, entry.m_dwFlags);
-    AppendKey(out, "header_valid");
-    AppendBool(out, IsHeaderValid(entry));
-    // Mirrors the panel's tick, which an invalid header never shows; the raw
-    // finding stays in "flags".
-    AppendKey(out, "logo_error");
-    AppendBool(out, details.m_bLogoError);
-    AppendKey(out, "complement_error");
-    AppendBool(out, (entry.m_dwFlags & ROMF_COMPLEMENT_ERROR) != 0);
-    AppendKey(out, "highlight_complement");
-    AppendBool(out, details.m_bHighlightComplement);
-    AppendKey(out, "details");
-    char open = '{';
-    for (const RomDetailField& field : kRomDetailFields) {
-        out += open;
-        open = ',';
-        out += '"';
-        out += field.key;
-        out += "\":";
-        AppendString(out, Cp1252AsUtf8(field.TextOf(details), scratch));
-    }
-    out += "}}";
+                                    std::string& scratch, bool withFolder) {
+    out += '{';
+    MemberWriter members(out);
+    VisitEntryFields(reported, withFolder, scratch, members);
+    out += '}';
 }
 
 std::string CJsonReportWriter::EntryJson(const ReportedEntry& reported) {
     std::string out;
     std::string scratch;
-    AppendEntry(out, reported, scratch);
+    AppendEntry(out, reported, scratch, false);
     return out;
 }
 
@@ -137,7 +128,7 @@ void CJsonReportWriter::Write(const std::vector<ReportedEntry>& entries, const s
     text += "\"entries\": [";
     for (std::size_t i = 0; i < entries.size(); ++i) {
         text += i == 0 ? "\n  " : ",\n  ";
-        AppendEntry(text, entries[i], scratch);
+        AppendEntry(text, entries[i], scratch, m_bWithFolders);
         out.Written();
     }
     text += entries.empty() ? "]}\n" : "\n]}\n";

@@ -22,5 +22,6 @@ public:
 
 private:
     // `scratch` holds texts converted on the way out, reused from entry to entry.
-    static void AppendEntry(std::string& out, const ReportedEntry& reported, std::string& scratch);
+    static void AppendEntry(std::string& out, const ReportedEntry& reported, std::string& scratch,
+                            bool withFolder);
 };

@@ -3,11 +3,9 @@
 
 #include "QuillbeyVersion.h"
 
-#include "CCliScanTarget.h"
+#include "CFolderWalk.h"
 #include "CReportWriter.h"
-#include "app/core/ChosenFolder.h"
 #include "app/core/RomDetails.h"
-#include "app/core/RomSort.h"
 #include "app/core/TextConversion.h"
 #include "romio/CFileSystem.h"
 #include "romio/CGbaRomLoader.h"
@@ -30,12 +28,6 @@ std::string Quoted(const std::string& path) {
     return "'" + PathToUtf8(path) + "'";
 }
 
-void WriteOutput(const std::vector<ReportedEntry>& entries, bool json, const std::string* folder) {
-    COutputBuffer out(stdout);
-    CReportWriter::Create(json ? CReportWriter::Format::Json : CReportWriter::Format::Table)
-        ->Write(entries, folder, out);
-}
-
 bool AnyFault(const std::vector<ReportedEntry>& entries) {
     return std::any_of(entries.begin(), entries.end(),
                        [](const ReportedEntry& r) { return HasHeaderFault(*r.entry); });
@@ -43,25 +35,42 @@ bool AnyFault(const std::vector<ReportedEntry>& entries) {
 
 } // namespace
 
+void CQuillbeyCli::WriteOutput(const std::vector<ReportedEntry>& entries,
+                               const std::string* folder) const {
+    const auto format = m_bJson  ? CReportWriter::Format::Json
+                        : m_bCsv ? CReportWriter::Format::Csv
+                                 : CReportWriter::Format::Table;
+    COutputBuffer out(stdout);
+    CReportWriter::Create(format, m_bRecursive)->Write(entries, folder, out);
+}
+
 int CQuillbeyCli::Run(int argc, char** argv) {
     CLI::App app{"Quillbey: lists Game Boy Advance ROM images and decodes their cartridge headers.",
                  "quillbey-cli"};
     app.set_version_flag("--version", kQuillbeyVersion);
     app.require_subcommand(1);
 
+    const auto addOutputOptions = [this](CLI::App* command) {
+        CLI::Option* json = command->add_flag("--json", m_bJson, "Write one JSON document");
+        command->add_flag("--csv", m_bCsv, "Write CSV (RFC 4180) with a header row")
+            ->excludes(json);
+        command->add_flag(
+            "--check", m_bCheck,
+            "Exit with 3 when an image has no valid header or a logo or complement error");
+    };
+
     std::string folder;
     CLI::App* scan = app.add_subcommand("scan", "List the images of a folder, sorted by name");
-    scan->add_flag("--json", m_bJson, "Write one JSON document");
-    scan->add_flag("--check", m_bCheck,
-                   "Exit with 3 when an image has no valid header or a logo or complement error");
-    scan->add_option("FOLDER", folder, "Folder to scan (its subfolders are not entered)")
-        ->required();
+    addOutputOptions(scan);
+    scan->add_flag("-r,--recursive", m_bRecursive,
+                   "Walk the subfolders too (links to folders are not followed)");
+    scan->add_option("--jobs", m_nJobs, "Images read at once (default: decided by the scan)")
+        ->check(CLI::Range(1, 256));
+    scan->add_option("FOLDER", folder, "Folder to scan")->required();
 
     std::vector<std::string> files;
     CLI::App* info = app.add_subcommand("info", "Decode the headers of single files");
-    info->add_flag("--json", m_bJson, "Write one JSON document");
-    info->add_flag("--check", m_bCheck,
-                   "Exit with 3 when an image has no valid header or a logo or complement error");
+    addOutputOptions(info);
     info->add_option("FILE", files, "ROM images or ZIP archives")->required();
 
     try {
@@ -88,32 +97,23 @@ int CQuillbeyCli::RunScan(const std::string& folder) {
         PrintError("cannot read folder " + Quoted(folder) + ": " + CFileSystem::ErrorText(ENOENT));
         return kExitError;
     }
-    // As the dialog does: empty rows, entries and count, drop one trailing separator.
+    // As the dialog does: rows, entries and count start empty.
     g_romEntries.RemoveAll();
-    const std::string scanned = SplitChosenFolder(folder).scan;
-    CCliScanTarget target(::isatty(STDERR_FILENO) ? "Scanning " + PathToUtf8(folder) : "");
-    CReadROMs worker(target, scanned);
-    worker.CreateThread();
-    target.WaitForDone();
-    worker.Join();
-    if (worker.GetListError() != 0) {
-        PrintError("cannot read folder " + Quoted(folder) + ": " +
-                   CFileSystem::ErrorText(worker.GetListError()));
+    ScanOptions options;
+    options.nJobs = m_nJobs;
+    CFolderWalk walk(options, m_bRecursive, ::isatty(STDERR_FILENO) != 0);
+    const bool read = walk.Walk(folder, [](const std::string& unreadable, int code) {
+        PrintError("cannot read folder " + Quoted(unreadable) + ": " +
+                   CFileSystem::ErrorText(code));
+    });
+    if (!read) {
         return kExitError;
     }
-
-    auto& rows = target.GetRows();
-    SortRomRows(
-        rows, [](const CCliScanTarget::Row& row) { return row.itemData; }, g_romEntries);
-    std::vector<ReportedEntry> entries;
-    entries.reserve(rows.size());
-    for (const auto& row : rows) {
-        if (const CRomEntry* entry = g_romEntries.GetAt(static_cast<std::size_t>(row.itemData))) {
-            entries.push_back({entry, row.itemData});
-        }
+    WriteOutput(walk.GetEntries(), &folder);
+    if (walk.GetSkippedFolders() > 0) {
+        return kExitError;
     }
-    WriteOutput(entries, m_bJson, &folder);
-    return m_bCheck && AnyFault(entries) ? kExitFaults : kExitOk;
+    return m_bCheck && AnyFault(walk.GetEntries()) ? kExitFaults : kExitOk;
 }
 
 int CQuillbeyCli::RunInfo(const std::vector<std::string>& files) {
@@ -130,9 +130,9 @@ int CQuillbeyCli::RunInfo(const std::vector<std::string>& files) {
         }
         const std::size_t position =
             loaded.Append(CReadROMs::MakeEntry(loader, header, files[i], loader.GetFileName()));
-        entries.push_back({loaded.GetAt(position), static_cast<std::int64_t>(i)});
+        entries.push_back({loaded.GetAt(position), static_cast<std::int64_t>(i), {}});
     }
-    WriteOutput(entries, m_bJson, nullptr);
+    WriteOutput(entries, nullptr);
     if (exitCode == kExitOk && m_bCheck && AnyFault(entries)) {
         exitCode = kExitFaults;
     }

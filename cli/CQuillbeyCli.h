@@ -2,6 +2,8 @@
 // give `info` on single files, as a table or as JSON.
 #pragma once
 
+#include "CReportWriter.h"
+
 #include <string>
 #include <vector>
 
@@ -18,7 +20,11 @@ public:
 private:
     int RunScan(const std::string& folder);
     int RunInfo(const std::vector<std::string>& files);
+    void WriteOutput(const std::vector<ReportedEntry>& entries, const std::string* folder) const;
 
     bool m_bJson = false;
+    bool m_bCsv = false;
     bool m_bCheck = false;
+    bool m_bRecursive = false;
+    int m_nJobs = 0; // 0: the scan decides
 };

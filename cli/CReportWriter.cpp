@@ -1,17 +1,25 @@
 // Choosing an output format, and reports as text.
 #include "CReportWriter.h"
 
+#include "CCsvReportWriter.h"
 #include "CJsonReportWriter.h"
 #include "CTableReportWriter.h"
 
-std::unique_ptr<CReportWriter> CReportWriter::Create(Format format) {
+std::unique_ptr<CReportWriter> CReportWriter::Create(Format format, bool withFolders) {
+    std::unique_ptr<CReportWriter> writer;
     switch (format) {
     case Format::Json:
-        return std::make_unique<CJsonReportWriter>();
+        writer = std::make_unique<CJsonReportWriter>();
+        break;
+    case Format::Csv:
+        writer = std::make_unique<CCsvReportWriter>();
+        break;
     case Format::Table:
+        writer = std::make_unique<CTableReportWriter>();
         break;
     }
-    return std::make_unique<CTableReportWriter>();
+    writer->m_bWithFolders = withFolders;
+    return writer;
 }
 
 std::string CReportWriter::ToText(const std::vector<ReportedEntry>& entries,

@@ -16,15 +16,18 @@ class CRomEntry;
 struct ReportedEntry {
     const CRomEntry* entry = nullptr;
     std::int64_t index = 0; // the row's item data, or the argument's position
+    std::string folder;     // in a walk through a tree: relative to its top, "" for the top
 };
 
 class CReportWriter {
 public:
-    enum class Format { Table, Json };
+    enum class Format { Table, Json, Csv };
 
     virtual ~CReportWriter() = default;
 
-    static std::unique_ptr<CReportWriter> Create(Format format);
+    // `withFolders`: the report comes from a walk through a tree, and each
+    // entry shows the folder it was found in.
+    static std::unique_ptr<CReportWriter> Create(Format format, bool withFolders = false);
 
     // Writes the report of `entries`, found in `folder` (nullptr for single
     // files), into `out`, handing full blocks on as it goes.
@@ -33,4 +36,7 @@ public:
 
     // The whole report as one text.
     std::string ToText(const std::vector<ReportedEntry>& entries, const std::string* folder);
+
+protected:
+    bool m_bWithFolders = false;
 };

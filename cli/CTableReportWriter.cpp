@@ -7,6 +7,7 @@
 #include "app/core/RomDetailFields.h"
 #include "app/core/RomDetails.h"
 #include "app/core/TextConversion.h"
+#include "romio/CFileSystem.h"
 #include "scan/CRomEntry.h"
 
 #include <algorithm>
@@ -92,10 +93,15 @@ class TableLine {
 public:
     static constexpr std::size_t kColumns = 3 + kTableFields.size();
 
-    void Make(const CRomEntry& entry) {
+    void Make(const ReportedEntry& reported) {
+        const CRomEntry& entry = *reported.entry;
         const RomDetails details = ComputeRomDetails(entry);
         for (std::string& cell : m_cells) {
             cell.clear();
+        }
+        if (!reported.folder.empty()) { // in a walk: the name below the folder given
+            m_cells[0] += PathAsUtf8(reported.folder, m_scratch);
+            m_cells[0] += CFileSystem::kSeparator;
         }
         m_cells[0] += FileNameAsUtf8(entry.GetDisplayName(), m_scratch);
         for (std::size_t i = 0; i < kTableFields.size(); ++i) {
@@ -144,13 +150,13 @@ void CTableReportWriter::Write(const std::vector<ReportedEntry>& entries,
     line.MakeTitles();
     line.WidenColumns(widths);
     for (const ReportedEntry& reported : entries) {
-        line.Make(*reported.entry);
+        line.Make(reported);
         line.WidenColumns(widths);
     }
     line.MakeTitles();
     line.Write(widths, out.Text());
     for (const ReportedEntry& reported : entries) {
-        line.Make(*reported.entry);
+        line.Make(reported);
         line.Write(widths, out.Text());
         out.Written();
     }

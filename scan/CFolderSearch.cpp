@@ -58,10 +58,18 @@ void SortInScanOrder(std::vector<std::string>& names, std::vector<bool>& flags) 
 
 } // namespace
 
-int CFolderSearch::List(const std::string& folder, const CRomLoader& loader) {
+int CFolderSearch::List(const std::string& folder, const CRomLoader& loader, bool withSubfolders) {
     const auto groupCount = static_cast<std::size_t>(std::max(loader.GetExtensionCount(), 0));
     m_groups.assign(groupCount, {});
     m_listedRegular.assign(groupCount, {});
+    m_subfolders.clear();
+    const std::string prefix = folder + CFileSystem::kSeparator;
+    const auto isFolder = [&](std::string_view name, ListedKind kind) {
+        // A listing that cannot tell is asked again, links not followed.
+        return kind == ListedKind::Folder ||
+               (kind == ListedKind::Unknown &&
+                CFileSystem::KindOf(prefix + std::string(name)) == ListedKind::Folder);
+    };
     const int readError = CFileSystem::ListFolder(folder, [&](std::string_view name,
                                                               ListedKind kind) {
         const int slot = SlotOf(name, loader);
@@ -69,10 +77,14 @@ int CFolderSearch::List(const std::string& folder, const CRomLoader& loader) {
             m_groups[static_cast<std::size_t>(slot)].emplace_back(name);
             m_listedRegular[static_cast<std::size_t>(slot)].push_back(kind == ListedKind::Regular);
         }
+        if (withSubfolders && isFolder(name, kind)) {
+            m_subfolders.emplace_back(name);
+        }
     });
     for (std::size_t group = 0; group < groupCount; ++group) {
         SortInScanOrder(m_groups[group], m_listedRegular[group]);
     }
+    std::sort(m_subfolders.begin(), m_subfolders.end(), ScanOrder);
     return readError;
 }
 

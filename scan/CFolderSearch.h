@@ -10,9 +10,10 @@ class CRomLoader;
 
 class CFolderSearch {
 public:
-    // Lists `folder` once ("" stands for the root). Returns 0, or the
-    // system's error code when the folder cannot be read.
-    int List(const std::string& folder, const CRomLoader& loader);
+    // Lists `folder` once ("" stands for the root), noting its subfolders
+    // too when asked. Returns 0, or the system's error code when the folder
+    // cannot be read.
+    int List(const std::string& folder, const CRomLoader& loader, bool withSubfolders = false);
 
     // The names found for extension slot `slot`, in scan order.
     const std::vector<std::string>& GetGroup(int slot) const;
@@ -21,8 +22,11 @@ public:
     bool IsListedRegular(int slot, std::size_t index) const;
     int GetGroupCount() const { return static_cast<int>(m_groups.size()); }
     std::size_t GetTotal() const;
+    // The subfolders found (folders, not links to them), in name order.
+    const std::vector<std::string>& GetSubfolders() const { return m_subfolders; }
 
 private:
     std::vector<std::vector<std::string>> m_groups;
+    std::vector<std::string> m_subfolders;
     std::vector<std::vector<bool>> m_listedRegular; // alongside m_groups
 };

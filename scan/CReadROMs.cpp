@@ -7,6 +7,7 @@
 #include "IScanTarget.h"
 #include "romio/CGbaRomLoader.h"
 
+#include <algorithm>
 #include <system_error>
 #include <thread>
 
@@ -70,14 +71,21 @@ void CReadROMs::Run(const std::shared_ptr<CScanPipeline>& pipeline) {
     if (!pipeline->List()) {
         return; // stopped while listing
     }
-    // The other loads in flight run on helpers; a helper that cannot be made
-    // leaves its share to the threads there are.
-    for (int helper = 1; helper < pipeline->GetJobs(); ++helper) {
+    // The other loads in flight run on helpers (no more than there are
+    // candidates); a helper that cannot be made leaves its share to the
+    // threads there are.
+    const std::size_t threads =
+        std::min(static_cast<std::size_t>(pipeline->GetJobs()), pipeline->GetTotal());
+    for (std::size_t helper = 1; helper < threads; ++helper) {
         if (!StartCountedThread(pipeline, [pipeline] { pipeline->Work(); })) {
             break;
         }
     }
     pipeline->Work();
+}
+
+std::vector<std::string> CReadROMs::GetSubfolders() const {
+    return m_pipeline->GetSubfolders();
 }
 
 int CReadROMs::GetListError() const {

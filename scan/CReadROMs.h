@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class CGbaRomLoader;
 class CRomEntry;
@@ -50,6 +51,9 @@ public:
 
     // After the scan: 0, or the error code that kept the folder from being listed.
     int GetListError() const;
+    // After the scan: the folder's subfolders in name order, when the options
+    // asked for them.
+    std::vector<std::string> GetSubfolders() const;
     const std::string& GetFolder() const { return m_strFolder; }
 
 private:

@@ -37,7 +37,7 @@ bool CScanPipeline::List() {
     // The listing runs outside the lock: a slow folder must not hold up a stop.
     CGbaRomLoader loader;
     CFolderSearch search;
-    const int listError = search.List(m_strFolder, loader);
+    const int listError = search.List(m_strFolder, loader, m_options.bListSubfolders);
     std::vector<std::size_t> groupEnd;
     std::size_t total = 0;
     for (int slot = 0; slot < search.GetGroupCount(); ++slot) {
@@ -166,6 +166,16 @@ void CScanPipeline::ThreadEnded() {
 void CScanPipeline::WaitForThreads() {
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_nThreads == 0; });
+}
+
+std::size_t CScanPipeline::GetTotal() const {
+    const std::lock_guard lock(m_mutex);
+    return m_nTotal;
+}
+
+std::vector<std::string> CScanPipeline::GetSubfolders() const {
+    const std::lock_guard lock(m_mutex);
+    return m_search.GetSubfolders();
 }
 
 int CScanPipeline::GetListError() const {

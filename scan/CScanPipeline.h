@@ -51,8 +51,12 @@ public:
 
     // How many loads to keep in flight.
     int GetJobs() const { return m_nJobs; }
+    // How many candidates the listing found.
+    std::size_t GetTotal() const;
     // 0, or the error code that kept the folder from being listed.
     int GetListError() const;
+    // The subfolders listed, when the options asked for them.
+    std::vector<std::string> GetSubfolders() const;
 
 private:
     struct Slot {

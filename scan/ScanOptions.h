@@ -7,6 +7,9 @@
 struct ScanOptions {
     // How many images are read at once; 0 lets the scan decide.
     int nJobs = 0;
+    // Also note the folder's subfolders (not links to folders), for a walk
+    // through a whole tree.
+    bool bListSubfolders = false;
     // Called on the reading thread right before each image is loaded, with
     // its path: a seam for tests that need a load held or slowed.
     std::function<void(const std::string& path)> beforeLoad;

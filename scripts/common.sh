@@ -8,7 +8,7 @@ QB_BUILD_PACKAGES=(
     g++ cmake ninja-build pkg-config
     zlib1g-dev libminizip-dev qt6-base-dev
     libgtest-dev nlohmann-json3-dev libcli11-dev
-    scdoc
+    scdoc python3
 )
 
 # Further packages for the sanitizer and fuzzer runs of scripts/test.

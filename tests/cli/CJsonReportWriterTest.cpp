@@ -85,7 +85,7 @@ TEST(JsonReportWriter, JsonIsWhatTheJsonLibraryWrites) {
         for (const auto& [file, inner] : {Names{name, ""}, Names{"p.zip", name}}) {
             for (const CartridgeHeader* header : {&oddTitle, &noHeader}) {
                 const auto entry = Entry(file, inner, *header);
-                EXPECT_EQ(CJsonReportWriter::EntryJson(ReportedEntry{entry.get(), index}),
+                EXPECT_EQ(CJsonReportWriter::EntryJson(ReportedEntry{entry.get(), index, {}}),
                           ReferenceJson(*entry, index))
                     << "file '" << file << "', inner '" << inner << "'";
                 ++index;

@@ -1,0 +1,72 @@
+// Scanning one folder, or a tree of them, for the command line.
+#include "CFolderWalk.h"
+
+#include "CCliScanTarget.h"
+#include "app/core/ChosenFolder.h"
+#include "app/core/RomSort.h"
+#include "app/core/TextConversion.h"
+#include "romio/CFileSystem.h"
+#include "scan/CReadROMs.h"
+#include "scan/CRomEntryList.h"
+
+CFolderWalk::CFolderWalk(ScanOptions options, bool recursive, bool showProgress)
+    : m_options(std::move(options)), m_bRecursive(recursive), m_bShowProgress(showProgress) {
+    m_options.bListSubfolders = recursive;
+}
+
+int CFolderWalk::ScanOne(const std::string& folder, const std::string& relative,
+                         std::vector<std::string>& subfolders) {
+    const auto firstEntry = static_cast<std::int32_t>(g_romEntries.GetSize());
+    CCliScanTarget target(m_bShowProgress ? "Scanning " + PathToUtf8(folder) : "", firstEntry);
+    CReadROMs worker(target, folder, m_options);
+    worker.CreateThread();
+    target.WaitForDone();
+    worker.Join();
+    if (worker.GetListError() != 0) {
+        return worker.GetListError();
+    }
+    auto& rows = target.GetRows();
+    SortRomRows(
+        rows, [](const CCliScanTarget::Row& row) { return row.itemData; }, g_romEntries);
+    for (const auto& row : rows) {
+        if (const CRomEntry* entry = g_romEntries.GetAt(static_cast<std::size_t>(row.itemData))) {
+            m_entries.push_back({entry, row.itemData, relative});
+        }
+    }
+    subfolders = worker.GetSubfolders();
+    return 0;
+}
+
+bool CFolderWalk::Walk(const std::string& folder, const ErrorReporter& reportError) {
+    // Depth first without recursion, so that no tree is too deep: a stack of
+    // folders still to scan, each with its path relative to the top.
+    struct Pending {
+        std::string path;
+        std::string relative;
+    };
+    std::vector<Pending> pending{{SplitChosenFolder(folder).scan, ""}};
+    bool top = true;
+    while (!pending.empty()) {
+        const Pending current = std::move(pending.back());
+        pending.pop_back();
+        std::vector<std::string> subfolders;
+        if (const int error = ScanOne(current.path, current.relative, subfolders); error != 0) {
+            reportError(top ? folder : current.path, error);
+            if (top) {
+                return false;
+            }
+            ++m_nSkippedFolders;
+        }
+        top = false;
+        if (!m_bRecursive) {
+            break;
+        }
+        // Pushed last to first, so that the first in name order is walked next.
+        for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it) {
+            const std::string relative =
+                current.relative.empty() ? *it : current.relative + CFileSystem::kSeparator + *it;
+            pending.push_back({current.path + CFileSystem::kSeparator + *it, relative});
+        }
+    }
+    return true;
+}

@@ -1,0 +1,47 @@
+// The fields the command line reports of one entry, in their order: the JSON
+// document and the CSV rows both walk them here, so the two formats cannot
+// disagree on a name or a value. `visit` gets each field's key and value (a
+// UTF-8 text, a number or a flag); the nine detail texts, from the panel's
+// field description, come between BeginDetails() and EndDetails().
+#pragma once
+
+#include "CReportWriter.h"
+#include "app/core/RomDetailFields.h"
+#include "app/core/RomDetails.h"
+#include "app/core/TextConversion.h"
+#include "scan/CRomEntry.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// `scratch` holds texts converted on the way out, reused from field to field:
+// a visitor uses each text before it returns.
+template <typename Visitor>
+void VisitEntryFields(const ReportedEntry& reported, bool withFolder, std::string& scratch,
+                      Visitor& visit) {
+    const CRomEntry& entry = *reported.entry;
+    const RomDetails details = ComputeRomDetails(entry);
+    visit.Number("index", reported.index);
+    if (withFolder) {
+        visit.Text("folder", PathAsUtf8(reported.folder, scratch));
+    }
+    visit.Text("display_name", FileNameAsUtf8(entry.GetDisplayName(), scratch));
+    visit.Text("path", PathAsUtf8(entry.m_strPath, scratch));
+    visit.Text("file_name", FileNameAsUtf8(entry.m_strFileName, scratch));
+    visit.Text("inner_name", FileNameAsUtf8(entry.m_strInnerName, scratch));
+    visit.Number("size", entry.m_dwSize);
+    visit.Number("crc32", entry.m_dwCrc32);
+    visit.Number("flags", entry.m_dwFlags);
+    visit.Flag("header_valid", IsHeaderValid(entry));
+    // Mirrors the panel's tick, which an invalid header never shows; the raw
+    // finding stays in "flags".
+    visit.Flag("logo_error", details.m_bLogoError);
+    visit.Flag("complement_error", (entry.m_dwFlags & ROMF_COMPLEMENT_ERROR) != 0);
+    visit.Flag("highlight_complement", details.m_bHighlightComplement);
+    visit.BeginDetails();
+    for (const RomDetailField& field : kRomDetailFields) {
+        visit.Text(field.key, Cp1252AsUtf8(field.TextOf(details), scratch));
+    }
+    visit.EndDetails();
+}
