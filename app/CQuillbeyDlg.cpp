@@ -9,6 +9,7 @@
 #include "app/core/CProfileIni.h"
 #include "app/core/ChosenFolder.h"
 #include "app/core/RomDetailFields.h"
+#include "app/core/ScanJobs.h"
 #include "app/core/TextConversion.h"
 #include "app/core/resource.h"
 #include "controls/CLinkLabel.h"
@@ -166,7 +167,8 @@ CRomListModel::Row ListRow(const CScanRowBuffer::Row& row) {
 } // namespace
 
 CQuillbeyDlg::CQuillbeyDlg(std::optional<std::string> startFolder, QWidget* parent)
-    : QDialog(parent), m_pickFolder(PickFolderWithDialog), m_startFolder(std::move(startFolder)) {
+    : QDialog(parent), m_scanOptions(ScanOptionsFromEnvironment()),
+      m_pickFolder(PickFolderWithDialog), m_startFolder(std::move(startFolder)) {
     InitDialogResources();
     m_hIcon = QIcon(QStringLiteral(":/res/icon128.png"));
     CreateWidgets();

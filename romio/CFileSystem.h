@@ -47,6 +47,9 @@ public:
     static ListedKind KindOf(const std::string& path);
     // True when `path` is a folder, links followed.
     static bool IsFolder(const std::string& path);
+    // True when the files in `folder` live in memory (tmpfs, a RAM disk), so
+    // that reading them never waits for a device.
+    static bool IsInMemory(const std::string& folder);
 
     // The whole of a regular file no larger than `maxSize`; nullopt when it
     // is missing, unreadable, not a regular file or larger.

@@ -16,25 +16,31 @@ namespace {
 constexpr std::uint32_t kHeaderBytes = 512;
 constexpr int kMaxJobs = 256;
 
-// Loads in flight when the caller does not say: enough to keep a slow device
-// or a network share busy, which costs a cached folder next to nothing.
-constexpr int kDefaultJobs = 32;
-
 // Finished loads that may wait for an older one, per load in flight.
 constexpr std::size_t kWindowPerJob = 2;
+
+// Loads in flight when the caller does not say. A folder in memory never
+// makes a read wait, so one load per core keeps it busy. Any other storage
+// (a disk, a card reader, a network share) may, and then many loads in
+// flight hide the waits; when nothing waits (a cached folder), the extra
+// threads cost next to nothing.
+int DefaultJobs(const std::string& folder) {
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    return CFileSystem::IsInMemory(folder) ? cores : std::max(32, 4 * cores);
+}
 
 } // namespace
 
 CScanPipeline::CScanPipeline(IScanTarget& target, std::string folder, ScanOptions options)
-    : m_target(target), m_strFolder(std::move(folder)), m_options(std::move(options)) {
-    m_nJobs = std::clamp(m_options.nJobs > 0 ? m_options.nJobs : kDefaultJobs, 1, kMaxJobs);
-    m_window.resize(static_cast<std::size_t>(m_nJobs) * kWindowPerJob);
-}
+    : m_target(target), m_strFolder(std::move(folder)), m_options(std::move(options)) {}
 
 CScanPipeline::~CScanPipeline() = default;
 
 bool CScanPipeline::List() {
-    // The listing runs outside the lock: a slow folder must not hold up a stop.
+    // The listing, and the look at the storage, run outside the lock: a slow
+    // folder must not hold up a stop.
+    const int jobs =
+        std::clamp(m_options.nJobs > 0 ? m_options.nJobs : DefaultJobs(m_strFolder), 1, kMaxJobs);
     CGbaRomLoader loader;
     CFolderSearch search;
     const int listError = search.List(m_strFolder, loader, m_options.bListSubfolders);
@@ -50,6 +56,8 @@ bool CScanPipeline::List() {
         return false;
     }
     m_nListError = listError;
+    m_nJobs = jobs;
+    m_window.resize(static_cast<std::size_t>(m_nJobs) * kWindowPerJob);
     m_search = std::move(search);
     m_groupEnd = std::move(groupEnd);
     m_nTotal = total;
@@ -166,6 +174,11 @@ void CScanPipeline::ThreadEnded() {
 void CScanPipeline::WaitForThreads() {
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_nThreads == 0; });
+}
+
+int CScanPipeline::GetJobs() const {
+    const std::lock_guard lock(m_mutex);
+    return m_nJobs;
 }
 
 std::size_t CScanPipeline::GetTotal() const {

@@ -49,8 +49,8 @@ public:
     // Waits until every thread of the scan has ended.
     void WaitForThreads();
 
-    // How many loads to keep in flight.
-    int GetJobs() const { return m_nJobs; }
+    // How many loads to keep in flight (decided by List()).
+    int GetJobs() const;
     // How many candidates the listing found.
     std::size_t GetTotal() const;
     // 0, or the error code that kept the folder from being listed.
@@ -75,10 +75,10 @@ private:
     IScanTarget& m_target;
     const std::string m_strFolder;
     const ScanOptions m_options;
-    int m_nJobs = 1;
 
     mutable std::mutex m_mutex; // guards everything below
     std::condition_variable m_changed;
+    int m_nJobs = 1;
     bool m_bStopped = false;
     bool m_bDonePosted = false;
     int m_nListError = 0;

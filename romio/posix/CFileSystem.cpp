@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace {
@@ -105,6 +106,16 @@ ListedKind CFileSystem::KindOf(const std::string& path) {
 bool CFileSystem::IsFolder(const std::string& path) {
     struct stat info {};
     return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool CFileSystem::IsInMemory(const std::string& folder) {
+    constexpr auto kTmpfsMagic = 0x01021994;
+    constexpr auto kRamfsMagic = 0x858458f6;
+    struct statfs info {};
+    if (::statfs(folder.empty() ? "/" : folder.c_str(), &info) != 0) {
+        return false;
+    }
+    return info.f_type == kTmpfsMagic || info.f_type == kRamfsMagic;
 }
 
 std::optional<std::string> CFileSystem::ReadSmallFile(const std::string& path,
