@@ -42,6 +42,8 @@ public:
 
 private:
     CRegularFile(std::intptr_t handle, std::uint64_t size) : m_handle(handle), m_size(size) {}
+    // The open `handle` when it is a regular file; closes it otherwise.
+    static std::optional<CRegularFile> Adopt(std::intptr_t handle, FileError& error);
     void Close();
 
     std::intptr_t m_handle; // a file descriptor, or a Windows HANDLE

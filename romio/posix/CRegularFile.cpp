@@ -16,20 +16,6 @@ FileError ErrorOf(int code) {
     return {failure, code};
 }
 
-// The file behind `fd` when it is a regular one; closes `fd` otherwise.
-std::optional<std::pair<int, std::uint64_t>> CheckedRegular(int fd, FileError& error) {
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        error = ErrorOf(errno);
-    } else if (!S_ISREG(info.st_mode)) {
-        error = {S_ISDIR(info.st_mode) ? FileFailure::IsFolder : FileFailure::NotRegularFile, 0};
-    } else {
-        return std::pair(fd, static_cast<std::uint64_t>(info.st_size));
-    }
-    ::close(fd);
-    return std::nullopt;
-}
-
 } // namespace
 
 std::optional<CRegularFile> CRegularFile::Open(const std::string& path, FileError* error) {
@@ -53,11 +39,7 @@ std::optional<CRegularFile> CRegularFile::Open(const std::string& path, FileErro
         out = ErrorOf(errno);
         return std::nullopt;
     }
-    const auto opened = CheckedRegular(fd, out);
-    if (!opened) {
-        return std::nullopt;
-    }
-    return CRegularFile(opened->first, opened->second);
+    return Adopt(fd, out);
 }
 
 std::optional<CRegularFile> CRegularFile::OpenListed(const std::string& path, FileError* error) {
@@ -72,11 +54,21 @@ std::optional<CRegularFile> CRegularFile::OpenListed(const std::string& path, Fi
         out = ErrorOf(errno);
         return std::nullopt;
     }
-    const auto opened = CheckedRegular(fd, out);
-    if (!opened) {
-        return std::nullopt;
+    return Adopt(fd, out);
+}
+
+std::optional<CRegularFile> CRegularFile::Adopt(std::intptr_t handle, FileError& error) {
+    const int fd = static_cast<int>(handle);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        error = ErrorOf(errno);
+    } else if (!S_ISREG(info.st_mode)) {
+        error = {S_ISDIR(info.st_mode) ? FileFailure::IsFolder : FileFailure::NotRegularFile, 0};
+    } else {
+        return CRegularFile(fd, static_cast<std::uint64_t>(info.st_size));
     }
-    return CRegularFile(opened->first, opened->second);
+    ::close(fd);
+    return std::nullopt;
 }
 
 CRegularFile::CRegularFile(CRegularFile&& other) noexcept
