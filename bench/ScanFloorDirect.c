@@ -135,7 +135,8 @@ static const unsigned char* FindImageEntry(const unsigned char* dir, size_t dirS
             return NULL;
         }
         const size_t nameLength = Le16(entry + 28);
-        const size_t entryLength = kDirEntryBytes + nameLength + Le16(entry + 30) + Le16(entry + 32);
+        const size_t entryLength =
+            kDirEntryBytes + nameLength + Le16(entry + 30) + Le16(entry + 32);
         if (at + kDirEntryBytes + nameLength > dirSize) {
             return NULL;
         }
@@ -169,8 +170,8 @@ static void InflateStart(int fd, Scratch* s, int method, const unsigned char* da
         z->avail_in = (uInt)available;
         compressedLeft -= available;
         const int status = inflate(z, Z_SYNC_FLUSH);
-        if (z->avail_out == 0 || status == Z_STREAM_END || (status != Z_OK && status != Z_BUF_ERROR) ||
-            compressedLeft == 0) {
+        if (z->avail_out == 0 || status == Z_STREAM_END ||
+            (status != Z_OK && status != Z_BUF_ERROR) || compressedLeft == 0) {
             return;
         }
         /* Rare: the window ended before 512 bytes came out. */
@@ -441,7 +442,8 @@ int main(int argc, char** argv) {
         for (long t = 0; t < jobs; ++t) {
             const int error = pthread_create(&threads[t], NULL, ReadImages, &scan);
             if (error != 0) {
-                fprintf(stderr, "qb_scan_floor_direct: cannot start a thread: %s\n", strerror(error));
+                fprintf(stderr, "qb_scan_floor_direct: cannot start a thread: %s\n",
+                        strerror(error));
                 return 1;
             }
         }

@@ -41,11 +41,12 @@
 #include <time.h>
 #include <unistd.h>
 
-enum { kMaxThreads = 64, kPiecesPerDelay = 16, kInterruptSignal = SIGUSR1 /* libfuse's default intr_signal */ };
+/* The interrupt signal is libfuse's default intr_signal. */
+enum { kMaxThreads = 64, kPiecesPerDelay = 16, kInterruptSignal = SIGUSR1 };
 
 enum DelayedKind { kOpendir, kReaddir, kLookup, kOpen, kRead, kKindCount };
-static const char* const kKindNames[kKindCount] = {"opendir", "readdir", "lookup/getattr",
-                                                   "open", "read"};
+static const char* const kKindNames[kKindCount] = {"opendir", "readdir", "lookup/getattr", "open",
+                                                   "read"};
 
 typedef struct {
     int sourceFd;
@@ -97,7 +98,8 @@ static int Delay(enum DelayedKind kind) {
         if (left <= 0) {
             break;
         }
-        const struct timespec wait = {.tv_sec = left / 1000000000LL, .tv_nsec = left % 1000000000LL};
+        const struct timespec wait = {.tv_sec = left / 1000000000LL,
+                                      .tv_nsec = left % 1000000000LL};
         ppoll(NULL, 0, &wait, &waiting); /* ends early on the interrupt signal */
     }
     pthread_sigmask(SIG_SETMASK, &previous, NULL);
@@ -108,19 +110,21 @@ static void* SlowInit(struct fuse_conn_info* conn, struct fuse_config* cfg) {
     cfg->entry_timeout = 0;
     cfg->negative_timeout = 0;
     cfg->attr_timeout = 60; /* a lookup refreshes them anyway */
-    cfg->kernel_cache = 0; /* a file's pages are dropped when it is opened */
-    cfg->intr = 1;         /* the handler for the signal is installed in main */
+    cfg->kernel_cache = 0;  /* a file's pages are dropped when it is opened */
+    cfg->intr = 1;          /* the handler for the signal is installed in main */
     cfg->intr_signal = kInterruptSignal;
-    conn->want &= ~(unsigned)FUSE_CAP_READDIRPLUS_AUTO; /* every piece of a listing with attributes */
-    conn->max_background = kMaxThreads;             /* reads through the page cache */
+    /* Attributes with every piece of a listing, not only the first. */
+    conn->want &= ~(unsigned)FUSE_CAP_READDIRPLUS_AUTO;
+    conn->max_background = kMaxThreads; /* reads through the page cache */
     conn->congestion_threshold = kMaxThreads * 3 / 4;
     return State();
 }
 
+/* By path even for an open file: for a folder, libfuse hands over its own
+ * handle rather than ours. */
 static int SlowGetattr(const char* path, struct stat* st, struct fuse_file_info* fi) {
-    SlowFs* fs = State();
-    const int got = fi != NULL ? fstat((int)fi->fh, st)
-                               : fstatat(fs->sourceFd, Relative(path), st, AT_SYMLINK_NOFOLLOW);
+    (void)fi;
+    const int got = fstatat(State()->sourceFd, Relative(path), st, AT_SYMLINK_NOFOLLOW);
     const int error = got != 0 ? errno : 0;
     if (error != 0 || !S_ISDIR(st->st_mode)) { /* a missing name costs a round trip too */
         const int interrupted = Delay(kLookup);
@@ -272,8 +276,7 @@ static void IgnoreInterruptSignal(int signal) {
 }
 
 static int Serve(SlowFs* fs, const char* mountpoint, const char* program) {
-    char* options[] = {(char*)program, "-o",
-                       "ro,fsname=qb_slow_fs,subtype=qb_slow_fs", NULL};
+    char* options[] = {(char*)program, "-o", "ro,fsname=qb_slow_fs,subtype=qb_slow_fs", NULL};
     struct fuse_args args = FUSE_ARGS_INIT(3, options);
     struct fuse* fuse = fuse_new(&args, &kSlowOperations, sizeof kSlowOperations, fs);
     if (fuse == NULL) {
