@@ -30,11 +30,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMimeData>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
-#include <QTreeView>
 #include <QUrl>
 #include <cstdio>
 
@@ -48,7 +48,6 @@ namespace {
 
 constexpr const char* kSettingsSection = "Settings";
 constexpr const char* kLastDirectoryKey = "Last Directory";
-constexpr int kListColumnWidth = 166;
 constexpr int kFlushIntervalMs = 40;
 
 // Link colours: blue link and hover, purple once visited.
@@ -159,11 +158,6 @@ std::optional<QString> DroppedFolder(const QMimeData* mime) {
     return url.toLocalFile();
 }
 
-// A row for the list: UTF-8 names (the usual case) go to QString directly.
-CRomListModel::Row ListRow(const CScanRowBuffer::Row& row) {
-    return {IsValidUtf8(row.text) ? FromUtf8(row.text) : Show8Bit(row.text), row.itemData};
-}
-
 } // namespace
 
 CQuillbeyDlg::CQuillbeyDlg(std::optional<std::string> startFolder, QWidget* parent)
@@ -215,17 +209,16 @@ void CQuillbeyDlg::CreateWidgets() {
             break;
         case ControlKind::List:
             m_romModel = new CRomListModel(this);
-            m_lstRoms = new QTreeView(this);
+            // A list view of one column: it keeps no layout item per row (a
+            // tree view keeps one for each of 100,000 rows), and lays out
+            // a large list in batches between events.
+            m_lstRoms = new QListView(this);
             m_lstRoms->setModel(m_romModel);
-            m_lstRoms->setHeaderHidden(true);
-            m_lstRoms->setRootIsDecorated(false);
-            m_lstRoms->setItemsExpandable(false);
-            m_lstRoms->setUniformRowHeights(true);
+            m_lstRoms->setUniformItemSizes(true);
+            m_lstRoms->setLayoutMode(QListView::Batched);
             m_lstRoms->setSelectionMode(QAbstractItemView::SingleSelection);
             m_lstRoms->setSelectionBehavior(QAbstractItemView::SelectRows);
             m_lstRoms->setEditTriggers(QAbstractItemView::NoEditTriggers);
-            m_lstRoms->header()->setStretchLastSection(false);
-            m_lstRoms->setColumnWidth(0, kListColumnWidth);
             m_lstRoms->setAccessibleName(QStringLiteral("ROM images"));
             widget = m_lstRoms;
             break;
@@ -399,9 +392,10 @@ void CQuillbeyDlg::ChooseFolder(const std::string& folder) {
     m_strLastFolder = folder;
     UpdateData(false);
 
+    // The rows point at their entries' names: they go before the entries.
     m_romModel->DeleteAllItems();
-    g_romEntries.RemoveAll();
     IScanTarget& target = m_scanRows.StartScan(); // rows and the entry count start at 0
+    g_romEntries.RemoveAll();
 
     const ChosenFolder chosen = SplitChosenFolder(m_strFolder);
     m_strFolder = chosen.shown;
@@ -445,7 +439,7 @@ void CQuillbeyDlg::FlushPendingRows() {
     std::vector<CRomListModel::Row> rows;
     rows.reserve(taken.size());
     for (const CScanRowBuffer::Row& row : taken) {
-        rows.push_back(ListRow(row));
+        rows.push_back({row.text, row.itemData});
     }
     m_romModel->AppendRows(std::move(rows));
 }

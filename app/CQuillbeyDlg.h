@@ -27,7 +27,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTimer;
-class QTreeView;
+class QListView;
 
 class CQuillbeyDlg : public QDialog {
     Q_OBJECT
@@ -54,7 +54,7 @@ public:
 
     // Controls, for the tests.
     QPushButton* BrowseButton() const { return m_btnBrowse; }
-    QTreeView* RomList() const { return m_lstRoms; }
+    QListView* RomList() const { return m_lstRoms; }
     CRomListModel* RomListModel() const { return m_romModel; }
     QCheckBox* LogoErrorBox() const { return m_chkLogoError; }
     QLineEdit* FolderField() const { return m_editFolder; }
@@ -103,7 +103,7 @@ private:
     bool m_bBusy = false;
     QPushButton* m_btnBrowse = nullptr;
     QCheckBox* m_chkLogoError = nullptr;
-    QTreeView* m_lstRoms = nullptr;
+    QListView* m_lstRoms = nullptr;
     std::string m_strFolder;
     RomDetails m_details; // the panel's nine texts, highlight and tick
     CLinkLabel* m_lnkMail = nullptr;

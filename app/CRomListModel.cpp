@@ -2,6 +2,7 @@
 #include "CRomListModel.h"
 
 #include "app/core/RomSort.h"
+#include "app/core/TextConversion.h"
 #include "scan/CRomEntryList.h"
 
 CRomListModel::CRomListModel(QObject* parent) : QAbstractListModel(parent) {}
@@ -15,8 +16,9 @@ QVariant CRomListModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const Row& row = m_rows[static_cast<std::size_t>(index.row())];
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
-        return row.text;
+    if ((role == Qt::DisplayRole || role == Qt::ToolTipRole) && row.text != nullptr) {
+        const std::string utf8 = FileNameToUtf8(*row.text);
+        return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
     }
     if (role == ItemDataRole) {
         return row.itemData;

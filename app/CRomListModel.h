@@ -6,14 +6,17 @@
 #include <QAbstractListModel>
 #include <QString>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class CRomListModel : public QAbstractListModel {
     Q_OBJECT
 
 public:
+    // A row shows its entry's display name, kept by the entry itself (the
+    // entry list outlives the rows): 100,000 rows need no copies of their names.
     struct Row {
-        QString text;
+        const std::string* text = nullptr;
         std::int32_t itemData = -1;
     };
 

@@ -65,7 +65,7 @@ std::unique_ptr<CRomEntry> EntryFor(const CartridgeHeader& header, const std::st
                                     const std::string& innerName = "") {
     auto entry = std::make_unique<CRomEntry>(32);
     entry->StoreSlice(header);
-    entry->m_strPath = "/roms/" + fileName;
+    entry->SetFolder(std::make_shared<const std::string>("/roms/"));
     entry->m_strFileName = fileName;
     entry->m_strInnerName = innerName;
     entry->m_dwSize = 8u << 20;
@@ -174,10 +174,10 @@ void BM_MakeEntry(benchmark::State& state) {
     CGbaRomLoader loader;
     CartridgeHeader header{};
     loader.Load(Files().Zip(), 0, kHeaderBytes, header);
-    const std::string path = Files().Zip();
+    const auto folder = std::make_shared<const std::string>("/roms/");
     const std::string fileName = loader.GetFileName();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(CReadROMs::MakeEntry(loader, header, path, fileName));
+        benchmark::DoNotOptimize(CReadROMs::MakeEntry(loader, header, folder, fileName));
     }
 }
 BENCHMARK(BM_MakeEntry);
@@ -325,7 +325,7 @@ BENCHMARK(BM_FormatRomDetailsText);
 void BM_EntryJson(benchmark::State& state) {
     const auto entry = EntryFor(GoodHeader(), "pack.zip", "Star Racer (USA).gba");
     for (auto _ : state) {
-        benchmark::DoNotOptimize(CJsonReportWriter::EntryJson({entry.get(), 7, {}}));
+        benchmark::DoNotOptimize(CJsonReportWriter::EntryJson({entry.get(), 7, nullptr}));
     }
 }
 BENCHMARK(BM_EntryJson);
@@ -340,7 +340,7 @@ void BM_EntryJsonThroughLibrary(benchmark::State& state) {
         Json json;
         json["index"] = 7;
         json["display_name"] = FileNameToUtf8(entry->GetDisplayName());
-        json["path"] = PathToUtf8(entry->m_strPath);
+        json["path"] = PathToUtf8(entry->GetPath());
         json["file_name"] = FileNameToUtf8(entry->m_strFileName);
         json["inner_name"] = FileNameToUtf8(entry->m_strInnerName);
         json["size"] = entry->m_dwSize;
@@ -367,7 +367,7 @@ void BM_EntriesOutput(benchmark::State& state) {
     const CartridgeHeader header = GoodHeader();
     for (const std::string& name : MakeNames(1000)) {
         const auto position = entries.Append(EntryFor(header, name));
-        reported.push_back({entries.GetAt(position), static_cast<std::int64_t>(position), {}});
+        reported.push_back({entries.GetAt(position), static_cast<std::int64_t>(position), nullptr});
     }
     const std::string folder = "/roms";
     for (auto _ : state) {

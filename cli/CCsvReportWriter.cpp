@@ -69,7 +69,7 @@ void CCsvReportWriter::Write(const std::vector<ReportedEntry>& entries,
     // The header row takes its names from the same walk over a stand-in entry.
     const CRomEntry nameless(32);
     RowWriter names(out.Text(), true);
-    VisitEntryFields(ReportedEntry{&nameless, 0, {}}, m_bWithFolders, scratch, names);
+    VisitEntryFields(ReportedEntry{&nameless, 0, nullptr}, m_bWithFolders, scratch, names);
     names.End();
     for (const ReportedEntry& reported : entries) {
         RowWriter row(out.Text(), false);

@@ -28,9 +28,18 @@ int CFolderWalk::ScanOne(const std::string& folder, const std::string& relative,
     auto& rows = target.GetRows();
     SortRomRows(
         rows, [](const CCliScanTarget::Row& row) { return row.itemData; }, g_romEntries);
+    const std::string* shownFolder = nullptr;
+    if (!relative.empty()) {
+        shownFolder = &m_folders.emplace_back(relative);
+    }
+    // Exactly the room needed for a single folder; room to grow in a walk.
+    const std::size_t needed = m_entries.size() + rows.size();
+    if (needed > m_entries.capacity()) {
+        m_entries.reserve(m_bRecursive ? std::max(needed, m_entries.capacity() * 3 / 2) : needed);
+    }
     for (const auto& row : rows) {
         if (const CRomEntry* entry = g_romEntries.GetAt(static_cast<std::size_t>(row.itemData))) {
-            m_entries.push_back({entry, row.itemData, relative});
+            m_entries.push_back({entry, row.itemData, shownFolder});
         }
     }
     subfolders = worker.GetSubfolders();

@@ -8,6 +8,8 @@
 #include "CReportWriter.h"
 #include "scan/ScanOptions.h"
 
+#include <algorithm>
+#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -37,6 +39,7 @@ private:
     ScanOptions m_options;
     bool m_bRecursive;
     bool m_bShowProgress;
+    std::deque<std::string> m_folders; // the entries' relative folders; stable addresses
     std::vector<ReportedEntry> m_entries;
     int m_nSkippedFolders = 0;
 };

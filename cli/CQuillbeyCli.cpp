@@ -128,9 +128,8 @@ int CQuillbeyCli::RunInfo(const std::vector<std::string>& files) {
             exitCode = kExitError;
             continue;
         }
-        const std::size_t position =
-            loaded.Append(CReadROMs::MakeEntry(loader, header, files[i], loader.GetFileName()));
-        entries.push_back({loaded.GetAt(position), static_cast<std::int64_t>(i), {}});
+        const std::size_t position = loaded.Append(CReadROMs::MakeEntry(loader, header, files[i]));
+        entries.push_back({loaded.GetAt(position), static_cast<std::int64_t>(i), nullptr});
     }
     WriteOutput(entries, nullptr);
     if (exitCode == kExitOk && m_bCheck && AnyFault(entries)) {

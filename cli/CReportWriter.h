@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CRomEntry;
@@ -16,7 +17,11 @@ class CRomEntry;
 struct ReportedEntry {
     const CRomEntry* entry = nullptr;
     std::int64_t index = 0; // the row's item data, or the argument's position
-    std::string folder;     // in a walk through a tree: relative to its top, "" for the top
+    // In a walk through a tree, the folder relative to its top (kept by the
+    // walk); nullptr for the top. A pointer: a report may hold 100,000 entries.
+    const std::string* folder = nullptr;
+
+    std::string_view Folder() const { return folder != nullptr ? *folder : std::string_view(); }
 };
 
 class CReportWriter {

@@ -99,8 +99,8 @@ public:
         for (std::string& cell : m_cells) {
             cell.clear();
         }
-        if (!reported.folder.empty()) { // in a walk: the name below the folder given
-            m_cells[0] += PathAsUtf8(reported.folder, m_scratch);
+        if (!reported.Folder().empty()) { // in a walk: the name below the folder given
+            m_cells[0] += PathAsUtf8(reported.Folder(), m_scratch);
             m_cells[0] += CFileSystem::kSeparator;
         }
         m_cells[0] += FileNameAsUtf8(entry.GetDisplayName(), m_scratch);

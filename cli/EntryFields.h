@@ -24,10 +24,11 @@ void VisitEntryFields(const ReportedEntry& reported, bool withFolder, std::strin
     const RomDetails details = ComputeRomDetails(entry);
     visit.Number("index", reported.index);
     if (withFolder) {
-        visit.Text("folder", PathAsUtf8(reported.folder, scratch));
+        visit.Text("folder", PathAsUtf8(reported.Folder(), scratch));
     }
     visit.Text("display_name", FileNameAsUtf8(entry.GetDisplayName(), scratch));
-    visit.Text("path", PathAsUtf8(entry.m_strPath, scratch));
+    const std::string path = entry.GetPath();
+    visit.Text("path", PathAsUtf8(path, scratch));
     visit.Text("file_name", FileNameAsUtf8(entry.m_strFileName, scratch));
     visit.Text("inner_name", FileNameAsUtf8(entry.m_strInnerName, scratch));
     visit.Number("size", entry.m_dwSize);

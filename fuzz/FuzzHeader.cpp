@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz_checks::CheckEntryDetails(entry);
 
     // And the entry the scan itself would make from this header.
-    const auto scanned = CReadROMs::MakeEntry(decoder, header, "/x.gba", "x.gba");
+    const auto scanned = CReadROMs::MakeEntry(decoder, header, "/x.gba");
     QB_FUZZ_REQUIRE((scanned->m_dwFlags & ~(ROMF_LOGO_ERROR | ROMF_COMPLEMENT_ERROR)) == 0);
     QB_FUZZ_REQUIRE(((scanned->m_dwFlags & ROMF_LOGO_ERROR) != 0) == !decoder.CheckLogo(header));
     QB_FUZZ_REQUIRE(((scanned->m_dwFlags & ROMF_COMPLEMENT_ERROR) != 0) ==

@@ -146,7 +146,7 @@ void LoadAndDecode(const std::string& path, bool archive, const fuzz_layout::Loa
     CartridgeHeader header{};
     std::copy_n(delivered.begin(), std::min(delivered.size(), header.size()), header.begin());
     fuzz_checks::CheckDecoders(loader, header);
-    const auto entry = CReadROMs::MakeEntry(loader, header, path, archive ? "x.zip" : "x.gba");
+    const auto entry = CReadROMs::MakeEntry(loader, header, path);
     QB_FUZZ_REQUIRE(((entry->m_dwFlags & ROMF_LOGO_ERROR) != 0) == !loader.CheckLogo(header));
     QB_FUZZ_REQUIRE(((entry->m_dwFlags & ROMF_COMPLEMENT_ERROR) != 0) ==
                     (loader.CalcComplement(header) != loader.GetComplement(header)));

@@ -92,6 +92,10 @@ const std::vector<std::string>& CFolderSearch::GetGroup(int slot) const {
     return m_groups.at(static_cast<std::size_t>(slot));
 }
 
+std::string CFolderSearch::TakeName(int slot, std::size_t index) {
+    return std::move(m_groups.at(static_cast<std::size_t>(slot)).at(index));
+}
+
 bool CFolderSearch::IsListedRegular(int slot, std::size_t index) const {
     return m_listedRegular.at(static_cast<std::size_t>(slot)).at(index);
 }

@@ -17,6 +17,9 @@ public:
 
     // The names found for extension slot `slot`, in scan order.
     const std::vector<std::string>& GetGroup(int slot) const;
+    // Hands the name at `index` of group `slot` over to the caller, leaving
+    // it empty: a scan moves each name into its entry rather than copy it.
+    std::string TakeName(int slot, std::size_t index);
     // True when the listing reported the name's file as a regular file (not
     // a link, a folder, a device or of unknown type).
     bool IsListedRegular(int slot, std::size_t index) const;

@@ -5,6 +5,7 @@
 #include "CRomEntry.h"
 #include "CScanPipeline.h"
 #include "IScanTarget.h"
+#include "romio/CFileSystem.h"
 #include "romio/CGbaRomLoader.h"
 
 #include <algorithm>
@@ -93,11 +94,20 @@ int CReadROMs::GetListError() const {
 }
 
 std::unique_ptr<CRomEntry> CReadROMs::MakeEntry(const CGbaRomLoader& loader,
-                                                const CartridgeHeader& header, std::string path,
+                                                const CartridgeHeader& header,
+                                                const std::string& path) {
+    const std::size_t nameStart = CFileSystem::LastComponentStart(path);
+    return MakeEntry(loader, header, std::make_shared<const std::string>(path, 0, nameStart),
+                     path.substr(nameStart));
+}
+
+std::unique_ptr<CRomEntry> CReadROMs::MakeEntry(const CGbaRomLoader& loader,
+                                                const CartridgeHeader& header,
+                                                std::shared_ptr<const std::string> folderPrefix,
                                                 std::string fileName) {
     auto entry = std::make_unique<CRomEntry>(kSliceLength);
     entry->StoreSlice(header);
-    entry->m_strPath = std::move(path);
+    entry->SetFolder(std::move(folderPrefix));
     entry->m_strFileName = std::move(fileName);
     entry->m_strInnerName = loader.GetInnerName();
     entry->m_dwSize = loader.GetSize();

@@ -45,9 +45,15 @@ public:
 
     // The entry for an image `loader` has just loaded into `header`: the
     // information block, names, size, CRC-32 and the logo and complement flags.
+    // `folderPrefix`: the folder the file was found in, with its trailing
+    // separator, shared by the entries of one folder.
     static std::unique_ptr<CRomEntry> MakeEntry(const CGbaRomLoader& loader,
-                                                const CartridgeHeader& header, std::string path,
+                                                const CartridgeHeader& header,
+                                                std::shared_ptr<const std::string> folderPrefix,
                                                 std::string fileName);
+    // The same for a file named by its whole `path`.
+    static std::unique_ptr<CRomEntry>
+    MakeEntry(const CGbaRomLoader& loader, const CartridgeHeader& header, const std::string& path);
 
     // After the scan: 0, or the error code that kept the folder from being listed.
     int GetListError() const;

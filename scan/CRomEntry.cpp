@@ -10,6 +10,14 @@ CRomEntry::CRomEntry(unsigned sliceLength)
     }
 }
 
+std::string CRomEntry::GetPath() const {
+    return m_pFolderPrefix ? *m_pFolderPrefix + m_strFileName : m_strFileName;
+}
+
+void CRomEntry::SetFolder(std::shared_ptr<const std::string> folderPrefix) {
+    m_pFolderPrefix = std::move(folderPrefix);
+}
+
 void CRomEntry::StoreSlice(const CartridgeHeader& header) {
     // 0xA0 + 255 still lies inside the 512-byte header.
     const auto first = header.begin() + HeaderOffset::NameFirst;

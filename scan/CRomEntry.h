@@ -28,13 +28,21 @@ public:
     // Copies the slice back to 0xA0 onwards; no other byte of `header` changes.
     CartridgeHeader& RestoreSlice(CartridgeHeader& header) const;
 
+    // The full path: the folder, a separator and the file name, as the folder
+    // search reported them. Made on demand from the folder, which all the
+    // entries of a scan share: a folder of 100,000 images would otherwise
+    // keep 100,000 copies of it.
+    std::string GetPath() const;
+    // `folderPrefix`: the folder with its trailing separator ("" for a file
+    // named without one).
+    void SetFolder(std::shared_ptr<const std::string> folderPrefix);
+
     // The inner name when there is one, else the file name.
     const std::string& GetDisplayName() const {
         return m_strInnerName.empty() ? m_strFileName : m_strInnerName;
     }
     std::uint8_t GetSliceLength() const { return m_nSliceLen; }
 
-    std::string m_strPath;       // folder + "/" + file name
     std::string m_strFileName;   // the file's name; for an archive the archive's
     std::string m_strInnerName;  // the archive entry read, as stored; "" for a plain file
     std::uint64_t m_dwSize = 0;  // image size in bytes (not wrapped at 4 GiB)
@@ -51,6 +59,7 @@ private:
 
     static constexpr std::size_t kInlineSliceLength = HeaderOffset::InfoBlockLength;
 
+    std::shared_ptr<const std::string> m_pFolderPrefix; // see GetPath()
     std::uint8_t m_nSliceLen;
     std::array<std::uint8_t, kInlineSliceLength> m_inlineSlice{};
     std::unique_ptr<std::uint8_t[]> m_pSlice; // only for a slice longer than that

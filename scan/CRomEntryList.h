@@ -18,6 +18,9 @@ public:
     }
     // Appends at the end and returns the entry's position.
     std::size_t Append(std::unique_ptr<CRomEntry> entry);
+    // Makes room for `count` more entries: a scan that knows how many images
+    // may come spares the list its growth by doubling.
+    void ReserveMore(std::size_t count);
     // Empties the list, freeing every entry.
     void RemoveAll();
 

@@ -32,7 +32,8 @@ int DefaultJobs(const std::string& folder) {
 } // namespace
 
 CScanPipeline::CScanPipeline(IScanTarget& target, std::string folder, ScanOptions options)
-    : m_target(target), m_strFolder(std::move(folder)), m_options(std::move(options)) {}
+    : m_target(target), m_strFolder(std::move(folder)), m_options(std::move(options)),
+      m_pFolderPrefix(std::make_shared<const std::string>(m_strFolder + CFileSystem::kSeparator)) {}
 
 CScanPipeline::~CScanPipeline() = default;
 
@@ -61,6 +62,7 @@ bool CScanPipeline::List() {
     m_search = std::move(search);
     m_groupEnd = std::move(groupEnd);
     m_nTotal = total;
+    g_romEntries.ReserveMore(total);
     if (m_nTotal == 0) {
         PostDoneOnce();
     }
@@ -68,16 +70,18 @@ bool CScanPipeline::List() {
 }
 
 std::unique_ptr<CRomEntry> CScanPipeline::Load(std::size_t index, CGbaRomLoader& loader,
-                                               std::string& path) const {
+                                               std::string& path) {
     const auto group = std::upper_bound(m_groupEnd.begin(), m_groupEnd.end(), index);
     const int slot = static_cast<int>(group - m_groupEnd.begin());
     const std::size_t first = slot == 0 ? 0 : m_groupEnd[static_cast<std::size_t>(slot) - 1];
-    const std::string& fileName = m_search.GetGroup(slot)[index - first];
+    // Only the thread that claimed `index` touches its name: it is moved into
+    // the entry rather than copied.
+    std::string fileName = m_search.TakeName(slot, index - first);
 
     // The folder part of the path stays from load to load; the name changes.
-    const std::size_t folderLength = m_strFolder.size() + 1;
+    const std::size_t folderLength = m_pFolderPrefix->size();
     if (path.size() < folderLength) {
-        path = m_strFolder + CFileSystem::kSeparator;
+        path = *m_pFolderPrefix;
     }
     path.resize(folderLength);
     path += fileName;
@@ -92,7 +96,7 @@ std::unique_ptr<CRomEntry> CScanPipeline::Load(std::size_t index, CGbaRomLoader&
     if (loaded == -1) {
         return nullptr; // unreadable: no row, no entry, nothing reported
     }
-    return CReadROMs::MakeEntry(loader, header, path, fileName);
+    return CReadROMs::MakeEntry(loader, header, m_pFolderPrefix, std::move(fileName));
 }
 
 void CScanPipeline::Work() {

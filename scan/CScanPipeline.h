@@ -70,11 +70,13 @@ private:
     void PostDoneOnce();
     // Loads candidate `index` (outside the lock).
     std::unique_ptr<CRomEntry> Load(std::size_t index, class CGbaRomLoader& loader,
-                                    std::string& path) const;
+                                    std::string& path);
 
     IScanTarget& m_target;
     const std::string m_strFolder;
     const ScanOptions m_options;
+    // The folder and a separator, shared by the scan's entries.
+    const std::shared_ptr<const std::string> m_pFolderPrefix;
 
     mutable std::mutex m_mutex; // guards everything below
     std::condition_variable m_changed;
@@ -82,7 +84,7 @@ private:
     bool m_bStopped = false;
     bool m_bDonePosted = false;
     int m_nListError = 0;
-    CFolderSearch m_search;              // read-only once listed
+    CFolderSearch m_search; // once listed, each name is read (and taken) by one thread only
     std::vector<std::size_t> m_groupEnd; // the flat index each group ends at
     std::size_t m_nTotal = 0;
     std::size_t m_nNext = 0;      // the next candidate to claim

@@ -14,7 +14,10 @@ public:
 
     // Number of rows in the ROM list; the index a new row gets.
     virtual int GetRomRowCount() = 0;
-    // Adds a row with `text` at `row` (always the end during a scan).
+    // Adds a row with `text` at `row` (always the end during a scan). `text`
+    // is the display name of the entry the scan appends to g_romEntries next:
+    // it stays valid, unchanged and at the same address until that list is
+    // emptied, so a target may keep a pointer to it rather than a copy.
     virtual void InsertRomRow(int row, const std::string& text) = 0;
     // Sets the row's item data: its entry's position in g_romEntries.
     virtual void SetRomRowData(int row, std::int32_t itemData) = 0;

@@ -26,10 +26,17 @@ bool IsQuoted(std::string_view value) {
 // A value as it is written: quoted when reading would otherwise change it
 // (blanks at either end, or quotes of its own at both ends).
 std::string WrittenValue(std::string_view value) {
-    if (IsQuoted(value) || Trimmed(value).size() != value.size()) {
-        return "\"" + std::string(value) + "\"";
+    std::string written;
+    const bool quote = IsQuoted(value) || Trimmed(value).size() != value.size();
+    written.reserve(value.size() + 2);
+    if (quote) {
+        written += '"';
     }
-    return std::string(value);
+    written += value;
+    if (quote) {
+        written += '"';
+    }
+    return written;
 }
 
 } // namespace
@@ -49,18 +56,17 @@ bool CProfileIni::Read() {
     std::string section;
     std::size_t start = 0;
     while (start < content->size()) {
-        std::size_t next = content->find('\n', start);
-        next = next == std::string::npos ? content->size() : next + 1;
+        const std::string_view rest = std::string_view(*content).substr(start);
+        const std::size_t newline = rest.find('\n');
+        std::string_view text = rest.substr(0, newline);
+        start += newline == std::string_view::npos ? rest.size() : newline + 1;
         Line line;
-        line.text = content->substr(start, next - start);
-        start = next;
-        for (const std::string_view end : {"\r\n", "\n"}) {
-            if (line.text.ends_with(end)) {
-                line.end = end;
-                line.text.resize(line.text.size() - end.size());
-                break;
-            }
+        if (newline != std::string_view::npos) {
+            const bool crlf = text.ends_with('\r');
+            line.end = crlf ? "\r\n" : "\n";
+            text.remove_suffix(crlf ? 1 : 0);
         }
+        line.text = text;
         const std::string_view trimmed = Trimmed(line.text);
         const auto equals = line.text.find('=');
         if (trimmed.starts_with('[') && trimmed.find(']') != std::string_view::npos) {
@@ -136,7 +142,7 @@ void CProfileIni::SetString(std::string_view section, std::string_view key,
             m_lines.back().end = end; // the file ended without a line end
         }
         m_lines.push_back(
-            {"[" + std::string(section) + "]", end, std::string(section), "", 0, true});
+            {std::string("[").append(section).append("]"), end, std::string(section), "", 0, true});
         m_lines.push_back(std::move(added));
         return;
     }

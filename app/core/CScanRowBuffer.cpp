@@ -76,10 +76,9 @@ int CScanRowBuffer::GetRomRowCount(unsigned scan) {
 }
 
 void CScanRowBuffer::InsertRomRow(unsigned scan, int /*row*/, const std::string& text) {
-    Row added{text, -1}; // copied before taking the lock
     const std::lock_guard lock(m_mutex);
     if (scan == m_nScan && !m_bDone) {
-        m_rows.push_back(std::move(added));
+        m_rows.push_back({&text, -1});
         ++m_nRowCount;
     }
 }

@@ -20,7 +20,9 @@
 class CScanRowBuffer {
 public:
     struct Row {
-        std::string text;           // the entry's display name, as the scan gives it
+        // The entry's display name, as the scan gives it: kept by the entry
+        // until the entry list is emptied (see IScanTarget::InsertRomRow).
+        const std::string* text = nullptr;
         std::int32_t itemData = -1; // its entry's position in the entry list
     };
 

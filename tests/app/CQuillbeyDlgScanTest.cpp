@@ -12,7 +12,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QTreeView>
+#include <QListView>
 #include <QtCore/qtestsupport_core.h>
 #include <fstream>
 #include <gtest/gtest.h>

@@ -20,7 +20,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTreeView>
+#include <QListView>
 #include <QWindow>
 #include <cstdlib>
 #include <fstream>
@@ -419,7 +419,7 @@ private slots:
             const std::int32_t itemData = dlg.RomListModel()->GetItemData(row);
             const CRomEntry& entry = *g_romEntries.GetAt(static_cast<std::size_t>(itemData));
             const std::string copied = FormatRomDetailsText(entry);
-            const auto json = nlohmann::json::parse(CJsonReportWriter::EntryJson({&entry, 0, {}}));
+            const auto json = nlohmann::json::parse(CJsonReportWriter::EntryJson({&entry, 0, nullptr}));
             for (const RomDetailField& field : kRomDetailFields) {
                 const QLineEdit* shown = dlg.DetailField(field.nControlId);
                 const std::string value = shown->text().toStdString();

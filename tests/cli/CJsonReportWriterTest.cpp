@@ -28,7 +28,7 @@ std::string ReferenceJson(const CRomEntry& entry, std::int64_t index) {
     Json json;
     json["index"] = index;
     json["display_name"] = FileNameToUtf8(entry.GetDisplayName());
-    json["path"] = PathToUtf8(entry.m_strPath);
+    json["path"] = PathToUtf8(entry.GetPath());
     json["file_name"] = FileNameToUtf8(entry.m_strFileName);
     json["inner_name"] = FileNameToUtf8(entry.m_strInnerName);
     json["size"] = entry.m_dwSize;
@@ -56,7 +56,7 @@ std::unique_ptr<CRomEntry> Entry(const std::string& fileName, const std::string&
                                  const CartridgeHeader& header) {
     auto entry = std::make_unique<CRomEntry>(32);
     entry->StoreSlice(header);
-    entry->m_strPath = "/roms/\xE9t\xE9/" + fileName;
+    entry->SetFolder(std::make_shared<const std::string>("/roms/\xE9t\xE9/"));
     entry->m_strFileName = fileName;
     entry->m_strInnerName = innerName;
     entry->m_dwSize = 0xFFFFFFFFull * 3;
@@ -85,7 +85,7 @@ TEST(JsonReportWriter, JsonIsWhatTheJsonLibraryWrites) {
         for (const auto& [file, inner] : {Names{name, ""}, Names{"p.zip", name}}) {
             for (const CartridgeHeader* header : {&oddTitle, &noHeader}) {
                 const auto entry = Entry(file, inner, *header);
-                EXPECT_EQ(CJsonReportWriter::EntryJson(ReportedEntry{entry.get(), index, {}}),
+                EXPECT_EQ(CJsonReportWriter::EntryJson(ReportedEntry{entry.get(), index, nullptr}),
                           ReferenceJson(*entry, index))
                     << "file '" << file << "', inner '" << inner << "'";
                 ++index;

@@ -161,7 +161,7 @@ TEST_P(InterleavingTest, FilesChangedAfterTheListingAreReadAsTheyAreWhenTheirTur
     EXPECT_THAT(target.GetItemData(), ElementsAre(0, 1, 2, 3));
     ASSERT_EQ(g_romEntries.GetSize(), 4u);
     EXPECT_EQ(TitleOf(Entry(0)), "FIRST");
-    EXPECT_EQ(Entry(1).m_strPath, folder + "/e.gba");
+    EXPECT_EQ(Entry(1).GetPath(), folder + "/e.gba");
     EXPECT_EQ(Entry(1).m_dwSize, 2048u);
     EXPECT_EQ(TitleOf(Entry(1)), "REPLACED");
     EXPECT_EQ(Entry(1).m_dwFlags, 0u);

@@ -84,7 +84,7 @@ TEST_F(ScanTest, EntriesRecordPathNamesSizeCrcAndCleanFlags) {
 
     ASSERT_EQ(g_romEntries.GetSize(), 2u);
     const CRomEntry& x = Entry(0);
-    EXPECT_EQ(x.m_strPath, m_dir / "x.gba");
+    EXPECT_EQ(x.GetPath(), m_dir / "x.gba");
     EXPECT_EQ(x.m_strFileName, "x.gba");
     EXPECT_EQ(x.m_strInnerName, "");
     EXPECT_EQ(x.m_dwSize, 300u);
@@ -92,7 +92,7 @@ TEST_F(ScanTest, EntriesRecordPathNamesSizeCrcAndCleanFlags) {
     EXPECT_EQ(x.m_dwFlags, 0u);
 
     const CRomEntry& zipped = Entry(1);
-    EXPECT_EQ(zipped.m_strPath, m_dir / "pack.zip");
+    EXPECT_EQ(zipped.GetPath(), m_dir / "pack.zip");
     EXPECT_EQ(zipped.m_strFileName, "pack.zip");
     EXPECT_EQ(zipped.m_strInnerName, "demo/b.agb");
     EXPECT_EQ(zipped.m_dwSize, 4096u);
@@ -300,10 +300,10 @@ TEST(MakeEntry, TakesNamesSizeAndCrcFromTheLoaderAndFlagsFromTheHeader) {
     CartridgeHeader header{};
     ASSERT_EQ(loader.Load(dir / "p.zip", 0, 512, header), 0);
 
-    const auto entry = CReadROMs::MakeEntry(loader, header, dir / "p.zip", "p.zip");
+    const auto entry = CReadROMs::MakeEntry(loader, header, dir / "p.zip");
 
     EXPECT_EQ(entry->GetSliceLength(), 32);
-    EXPECT_EQ(entry->m_strPath, dir / "p.zip");
+    EXPECT_EQ(entry->GetPath(), dir / "p.zip");
     EXPECT_EQ(entry->m_strFileName, "p.zip");
     EXPECT_EQ(entry->m_strInnerName, "q.gba");
     EXPECT_EQ(entry->GetDisplayName(), "q.gba");

@@ -139,7 +139,7 @@ TEST_P(WorkerTest, SpecialFilesGiveNoRowAndDoNotStallTheScan) {
     EXPECT_THAT(m_target.GetRowTexts(), ElementsAre("link.gba", "plain.gba"));
     ASSERT_EQ(g_romEntries.GetSize(), 2u);
     const CRomEntry* linked = g_romEntries.GetAt(0);
-    EXPECT_EQ(linked->m_strPath, m_dir / "link.gba");
+    EXPECT_EQ(linked->GetPath(), m_dir / "link.gba");
     EXPECT_EQ(linked->m_strFileName, "link.gba");
     EXPECT_EQ(linked->m_dwSize, 640u);
 }
