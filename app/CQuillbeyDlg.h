@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QIcon>
 #include <functional>
+#include <future>
 #include <map>
 #include <memory>
 #include <optional>
@@ -85,6 +86,7 @@ private:
     void OnBrowse();
     void OnFlushTimer();
     void OnScanDone();
+    void OnSortDone();
     void OnItemChangedRomList();
     void OnLogoErrorClicked();
     void OnCopyDetails();
@@ -115,6 +117,8 @@ private:
     CRomListModel* m_romModel = nullptr;
     QTimer* m_flushTimer = nullptr;
     CScanRowBuffer m_scanRows;
+    // The rows' order, sorted off the dialog's thread when a scan ends.
+    std::future<std::vector<std::int32_t>> m_sortedOrder;
     ScanOptions m_scanOptions;
     FolderPicker m_pickFolder;
     std::optional<std::string> m_startFolder;

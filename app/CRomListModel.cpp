@@ -1,9 +1,7 @@
 // ROM list rows for the dialog's list view.
 #include "CRomListModel.h"
 
-#include "app/core/RomSort.h"
 #include "app/core/TextConversion.h"
-#include "scan/CRomEntryList.h"
 
 CRomListModel::CRomListModel(QObject* parent) : QAbstractListModel(parent) {}
 
@@ -44,7 +42,16 @@ void CRomListModel::DeleteAllItems() {
     endResetModel();
 }
 
-void CRomListModel::SortItems() {
+std::vector<std::int32_t> CRomListModel::GetItemDataInRowOrder() const {
+    std::vector<std::int32_t> itemData;
+    itemData.reserve(m_rows.size());
+    for (const Row& row : m_rows) {
+        itemData.push_back(row.itemData);
+    }
+    return itemData;
+}
+
+void CRomListModel::SetRowOrder(const std::vector<std::int32_t>& itemData) {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
     std::vector<std::int32_t> oldData;
@@ -53,20 +60,34 @@ void CRomListModel::SortItems() {
         oldData.push_back(GetItemData(index.row()));
     }
 
-    SortRomRows(
-        m_rows, [](const Row& row) { return row.itemData; }, g_romEntries);
-
-    // Item data is unique per row, so it tells where each remembered row went.
+    // Item data is unique per row, so it tells where each row goes.
     std::vector<int> newRowOf;
-    for (std::size_t row = 0; row < m_rows.size(); ++row) {
-        const auto data = static_cast<std::size_t>(m_rows[row].itemData);
-        if (m_rows[row].itemData >= 0) {
+    for (std::size_t row = 0; row < itemData.size(); ++row) {
+        const auto data = static_cast<std::size_t>(itemData[row]);
+        if (itemData[row] >= 0) {
             if (newRowOf.size() <= data) {
                 newRowOf.resize(data + 1, -1);
             }
             newRowOf[data] = static_cast<int>(row);
         }
     }
+    std::vector<Row> reordered(m_rows.size());
+    std::size_t nextWithout = 0; // rows without an entry keep their places among themselves
+    for (const Row& row : m_rows) {
+        const auto data = static_cast<std::size_t>(row.itemData);
+        if (row.itemData >= 0 && data < newRowOf.size() && newRowOf[data] >= 0) {
+            reordered[static_cast<std::size_t>(newRowOf[data])] = row;
+            continue;
+        }
+        while (nextWithout < itemData.size() && itemData[nextWithout] >= 0) {
+            ++nextWithout;
+        }
+        if (nextWithout < reordered.size()) {
+            reordered[nextWithout++] = row;
+        }
+    }
+    m_rows.swap(reordered);
+
     QModelIndexList after;
     after.reserve(before.size());
     for (std::size_t i = 0; i < oldData.size(); ++i) {

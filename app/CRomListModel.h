@@ -31,9 +31,12 @@ public:
     void AppendRows(std::vector<Row> rows);
     // Removes every row.
     void DeleteAllItems();
-    // Sorts the rows by their entries' display names (stable); the views keep
-    // their current row.
-    void SortItems();
+    // The rows' item data, top to bottom.
+    std::vector<std::int32_t> GetItemDataInRowOrder() const;
+    // Puts the rows in the order of `itemData` (the same rows, reordered, as
+    // a sort of GetItemDataInRowOrder() gives them); the views keep their
+    // current row.
+    void SetRowOrder(const std::vector<std::int32_t>& itemData);
     // The row's item data, or -1 for a row that does not exist.
     std::int32_t GetItemData(int row) const;
 

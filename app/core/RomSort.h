@@ -20,23 +20,45 @@ int CompareRomNames(const CRomEntry& a, const CRomEntry& b);
 // an entry sorts last.
 int CompareRomRows(std::int32_t itemData1, std::int32_t itemData2, const CRomEntryList& entries);
 
-// Stable merge sort that first splits `items` into runs already in order and
-// then merges neighbouring runs until one is left. Its result is that of any
-// stable sort; on input made of a few ordered runs it costs a few passes
-// instead of n log n comparisons. Input with runs shorter than a few items on
-// average goes to std::stable_sort, which handles that better.
+// Stable merge sort that first splits `items` into runs already in order,
+// sorts each stretch of short runs as one block, and then merges neighbouring
+// runs until one is left. Its result is that of any stable sort. A scan
+// delivers its rows as a few long ordered runs (each extension's names come
+// sorted) and one stretch of short ones (archives, shown by their entries'
+// names): the block is sorted on its own and the long runs cost a few merge
+// passes, instead of n log n comparisons over all rows.
 template <typename Item, typename Less> void StableSortByRuns(std::vector<Item>& items, Less less) {
+    constexpr std::size_t kLongRun = 64;
     std::vector<std::size_t> bounds{0};
+    std::size_t runStart = 0;
+    std::size_t blockStart = 0; // where the current stretch of short runs began
+    const auto endRun = [&](std::size_t runEnd) {
+        if (runEnd - runStart < kLongRun) {
+            runStart = runEnd;
+            return; // a short run joins the block
+        }
+        if (blockStart < runStart) {
+            // The short runs before this long one become one sorted run.
+            std::stable_sort(items.begin() + static_cast<std::ptrdiff_t>(blockStart),
+                             items.begin() + static_cast<std::ptrdiff_t>(runStart), less);
+            bounds.push_back(runStart);
+        }
+        bounds.push_back(runEnd);
+        runStart = blockStart = runEnd;
+    };
     for (std::size_t i = 1; i < items.size(); ++i) {
         if (less(items[i], items[i - 1])) {
-            bounds.push_back(i);
+            endRun(i);
         }
     }
-    bounds.push_back(items.size());
-    constexpr std::size_t kShortestAverageRun = 8;
-    if ((bounds.size() - 1) * kShortestAverageRun > items.size()) {
-        std::stable_sort(items.begin(), items.end(), less);
-        return;
+    endRun(items.size());
+    if (blockStart < items.size()) {
+        std::stable_sort(items.begin() + static_cast<std::ptrdiff_t>(blockStart), items.end(),
+                         less);
+        bounds.push_back(items.size());
+    }
+    if (bounds.back() != items.size()) {
+        bounds.push_back(items.size());
     }
     std::vector<Item> merged;
     while (bounds.size() > 2) {

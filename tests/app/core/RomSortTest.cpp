@@ -160,10 +160,11 @@ TEST(StableSortByRuns, GivesWhatAStableSortGivesForAnyRunsOfInput) {
     using Item = std::pair<int, int>;
     const auto byKey = [](const Item& a, const Item& b) { return a.first < b.first; };
     std::mt19937 random(7);
-    // 1 run is already sorted; a scan gives a few; 5,000 runs of up to 3 is
-    // nearly shuffled; run length 1 is a shuffled input.
-    for (const auto& [runs, longestRun] : {std::pair{1, 500}, std::pair{4, 400}, std::pair{5, 1},
-                                           std::pair{5000, 3}, std::pair{2000, 1}}) {
+    // 1 run is already sorted; a scan gives a few, long and short mixed;
+    // 5,000 runs of up to 3 is nearly shuffled; run length 1 is a shuffled input.
+    for (const auto& [runs, longestRun] :
+         {std::pair{1, 500}, std::pair{4, 400}, std::pair{300, 150}, std::pair{5, 1},
+          std::pair{5000, 3}, std::pair{2000, 1}}) {
         std::vector<Item> items;
         for (int run = 0; run < runs; ++run) {
             std::vector<int> keys(1 + random() % longestRun);
