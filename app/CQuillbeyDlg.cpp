@@ -4,10 +4,10 @@
 #include "CQuillbeyDlg.h"
 
 #include "DialogUnits.h"
-#include "MakerInfo.h"
 #include "QuillbeyVersion.h"
 #include "app/core/CProfileIni.h"
 #include "app/core/ChosenFolder.h"
+#include "app/core/MakerInfo.h"
 #include "app/core/RomDetailFields.h"
 #include "app/core/TextConversion.h"
 #include "app/core/resource.h"
