@@ -7,6 +7,7 @@
 #include "QuillbeyVersion.h"
 #include "app/core/CProfileIni.h"
 #include "app/core/ChosenFolder.h"
+#include "app/core/FolderSetting.h"
 #include "app/core/MakerInfo.h"
 #include "app/core/RomDetailFields.h"
 #include "app/core/TextConversion.h"
@@ -45,8 +46,6 @@ static void InitDialogResources() {
 
 namespace {
 
-constexpr const char* kSettingsSection = "Settings";
-constexpr const char* kLastDirectoryKey = "Last Directory";
 constexpr int kListColumnWidth = 166;
 constexpr int kFlushIntervalMs = 40;
 
@@ -318,9 +317,7 @@ void CQuillbeyDlg::ConnectWidgets() {
 void CQuillbeyDlg::OnInitDialog() {
     setWindowIcon(m_hIcon);
 
-    CProfileIni profile(CProfileIni::DefaultPath());
-    profile.Read();
-    m_strLastFolder = profile.GetString(kSettingsSection, kLastDirectoryKey).value_or("");
+    m_strLastFolder = ReadFolderSetting(CProfileIni::DefaultPath()).folder;
     UpdateData(false);
 
     m_lnkMail->Attach();
@@ -372,12 +369,10 @@ void CQuillbeyDlg::OnDestroy() {
     UpdateData(true);
     // A run in which no folder was chosen keeps what was stored.
     const std::string folder = m_strFolder.empty() ? m_strLastFolder : m_strFolder;
-    CProfileIni profile(CProfileIni::DefaultPath());
-    profile.Read();
-    profile.SetString(kSettingsSection, kLastDirectoryKey, folder);
-    if (const int error = profile.Write(); error != 0) {
+    const std::string path = CProfileIni::DefaultPath();
+    if (const int error = WriteFolderSetting(path, folder); error != 0) {
         std::fprintf(stderr, "quillbey: cannot save the last folder to %s: %s\n",
-                     PathToUtf8(profile.GetPath()).c_str(), CFileSystem::ErrorText(error).c_str());
+                     PathToUtf8(path).c_str(), CFileSystem::ErrorText(error).c_str());
     }
 }
 
