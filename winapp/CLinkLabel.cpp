@@ -153,7 +153,7 @@ void CLinkLabel::CreateTooltip() {
     SendMessageW(m_wndTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-HBRUSH CLinkLabel::CtlColor(HDC dc) const {
+HBRUSH CLinkLabel::CtlColor(HDC dc, HBRUSH background) const {
     COLORREF colour = m_clrLink;
     if (m_bLinkVisited) {
         colour = m_clrVisited;
@@ -162,7 +162,9 @@ HBRUSH CLinkLabel::CtlColor(HDC dc) const {
     }
     SetTextColor(dc, colour);
     SetBkMode(dc, TRANSPARENT);
-    return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+    // The parent's own brush rather than none: a static control does not
+    // erase what it drew before, and text drawn again over itself thickens.
+    return background;
 }
 
 LRESULT CALLBACK CLinkLabel::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,

@@ -36,8 +36,9 @@ public:
     // Opens the target, and marks the label visited or explains the failure.
     void OnLinkClicked();
     // The colours of the reflected WM_CTLCOLORSTATIC: the text in the link
-    // colour of the moment, over the parent's background.
-    HBRUSH CtlColor(HDC dc) const;
+    // colour of the moment, over `background`, the brush the parent paints
+    // its static controls with.
+    HBRUSH CtlColor(HDC dc, HBRUSH background) const;
 
     HWND GetSafeHwnd() const { return m_hWnd; }
     const std::string& GetTarget() const { return m_strTarget; }

@@ -453,16 +453,16 @@ void CQuillbeyDlg::SetCheck(int state) {
 }
 
 HBRUSH CQuillbeyDlg::OnCtlColor(UINT message, HDC dc, HWND control) {
-    if (control == m_lnkWeb.GetSafeHwnd()) {
-        return m_lnkWeb.CtlColor(dc);
-    }
-    if (control == m_lnkMail.GetSafeHwnd()) {
-        return m_lnkMail.CtlColor(dc);
-    }
     // The colours and brush the system gives every control, read-only edits
     // in the face colour; the highlighted Complement changes only its text.
     const auto brush = reinterpret_cast<HBRUSH>(DefWindowProcW(
         m_hWnd, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
+    if (control == m_lnkWeb.GetSafeHwnd()) {
+        return m_lnkWeb.CtlColor(dc, brush);
+    }
+    if (control == m_lnkMail.GetSafeHwnd()) {
+        return m_lnkMail.CtlColor(dc, brush);
+    }
     if (GetDlgCtrlID(control) == IDC_COMPLEMENT && m_details.m_bHighlightComplement) {
         SetTextColor(dc, kHighlightText);
         SetBkColor(dc, kHighlightBack);
