@@ -14,7 +14,6 @@
 #include "app/core/TextConversion.h"
 #include "app/core/resource.h"
 #include "romio/CFileSystem.h"
-#include "scan/CReadROMs.h"
 #include "scan/CRomEntryList.h"
 
 #include <commctrl.h>
@@ -329,26 +328,18 @@ void CQuillbeyDlg::ChooseFolder(const std::string& folder) {
     m_strFolder = folder;
     m_strLastFolder = folder;
     UpdateData(false);
-
     ListView_DeleteAllItems(m_lstRoms);
-    g_romEntries.RemoveAll();
-    IScanTarget& target = m_scanRows.StartScan(); // rows and the entry count start at 0
 
     const ChosenFolder chosen = SplitChosenFolder(m_strFolder);
     m_strFolder = chosen.shown;
 
     SetBusy(true);
-    m_pReadThread = std::make_unique<CReadROMs>(target, chosen.scan, m_scanOptions);
     SetTimer(m_hWnd, kFlushTimerId, kFlushIntervalMs, nullptr);
-    m_pReadThread->CreateThread(); // when it cannot start, it reports done at once
+    m_scan.Start(chosen.scan); // empties the entry list; rows and count start at 0
 }
 
 void CQuillbeyDlg::StopScan() {
-    if (m_pReadThread) {
-        m_pReadThread->RequestStop();
-        m_scanRows.StopScan();
-        m_pReadThread.reset();
-    }
+    m_scan.Stop();
     if (m_hWnd != nullptr) {
         KillTimer(m_hWnd, kFlushTimerId);
     }
@@ -377,16 +368,14 @@ bool CQuillbeyDlg::OnSetCursor(HWND window, WORD hitTest) {
 }
 
 void CQuillbeyDlg::OnFlushTimer() {
-    // Asked before the rows are taken: once done, every row is there to take.
-    const bool done = m_scanRows.IsDone();
-    FlushPendingRows();
-    if (done) {
+    const CScanSession::Progress progress = m_scan.TakeProgress();
+    AppendRows(progress.rows);
+    if (progress.done) {
         OnScanDone();
     }
 }
 
-void CQuillbeyDlg::FlushPendingRows() {
-    const std::vector<CScanRowBuffer::Row> rows = m_scanRows.TakeRows();
+void CQuillbeyDlg::AppendRows(const std::vector<CScanRowBuffer::Row>& rows) {
     if (rows.empty()) {
         return;
     }
@@ -407,10 +396,6 @@ void CQuillbeyDlg::FlushPendingRows() {
 void CQuillbeyDlg::OnScanDone() {
     if (!m_bBusy) {
         return;
-    }
-    if (m_pReadThread) {
-        m_pReadThread->Join(); // it has posted its last notice; this returns at once
-        m_pReadThread.reset();
     }
     KillTimer(m_hWnd, kFlushTimerId);
     ListView_SortItems(m_lstRoms, CompareRows, reinterpret_cast<LPARAM>(&g_romEntries));

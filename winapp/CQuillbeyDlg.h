@@ -1,24 +1,22 @@
 // The main dialog on Windows (template 102): the folder field and browse
 // button, the ROM list, the ROM Info panel and the two link labels. It shows
 // what the window-free code computes: rows come from the scan worker through
-// a CScanRowBuffer, taken on a timer and sorted by CompareRomRows when the
-// scan ends; the panel's texts come from ComputeRomDetails, the folder
+// a CScanSession, taken on a timer and sorted by CompareRomRows when the scan
+// ends; the panel's texts come from ComputeRomDetails, the folder
 // setting from FolderSetting.
 #pragma once
 
 #include "CLinkLabel.h"
-#include "app/core/CScanRowBuffer.h"
+#include "app/core/CScanSession.h"
 #include "app/core/RomDetails.h"
 #include "scan/ScanOptions.h"
 
 #include <windows.h>
 
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
-
-class CReadROMs;
+#include <vector>
 
 class CQuillbeyDlg {
 public:
@@ -41,7 +39,7 @@ public:
     // one has none ("" for none). Before Create or DoModal.
     void SetSettingsFiles(std::string path, std::string legacyPath);
     void SetFolderPicker(FolderPicker picker) { m_pickFolder = std::move(picker); }
-    void SetScanOptions(ScanOptions options) { m_scanOptions = std::move(options); }
+    void SetScanOptions(ScanOptions options) { m_scan.SetOptions(std::move(options)); }
 
     // Shows and scans `folder` (UTF-8) as if it had been picked.
     void ChooseFolder(const std::string& folder);
@@ -72,14 +70,14 @@ private:
     void SetBrowseBitmap();
     void ClearDetails();
     void UpdateData(bool saveAndValidate);
-    void FlushPendingRows();
+    void AppendRows(const std::vector<CScanRowBuffer::Row>& rows);
     void StopScan();
     void SetBusy(bool busy);
     void SetCheck(int state);
 
     // Members in the order the dialog declares them.
     std::string m_strLastFolder;
-    std::unique_ptr<CReadROMs> m_pReadThread;
+    CScanSession m_scan; // the worker last started, and what it found
     bool m_bBusy = false;
     HWND m_btnBrowse = nullptr;
     HWND m_chkLogoError = nullptr;
@@ -94,8 +92,6 @@ private:
     HBITMAP m_hBrowseBitmap = nullptr;
     HWND m_hWnd = nullptr;
     bool m_bModal = false;
-    CScanRowBuffer m_scanRows;
-    ScanOptions m_scanOptions;
     FolderPicker m_pickFolder;
     std::optional<std::string> m_startFolder;
     std::string m_strSettingsPath;
