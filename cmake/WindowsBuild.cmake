@@ -53,6 +53,11 @@ add_library(qb_minizip STATIC ${_qb_minizip_dir}/ioapi.c ${_qb_minizip_dir}/unzi
 # SYSTEM: its headers are not held to this project's warning flags.
 target_include_directories(qb_minizip SYSTEM INTERFACE ${_qb_minizip_dir})
 target_link_libraries(qb_minizip PUBLIC ZLIB::ZLIB)
+# The tests also write archives (zip.c), under wide file names (iowin32.c);
+# the programs never do, so only the tests link this half.
+add_library(qb_minizip_writer STATIC EXCLUDE_FROM_ALL
+    ${_qb_minizip_dir}/zip.c ${_qb_minizip_dir}/iowin32.c)
+target_link_libraries(qb_minizip_writer PUBLIC qb_minizip)
 
 # qb_check_system_imports(TARGET): a test that fails when the program imports
 # a DLL Windows does not ship (the MinGW runtime, zlib1.dll...), that is,

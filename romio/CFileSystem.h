@@ -4,9 +4,12 @@
 // platform file layer (with CRegularFile), implemented once per platform
 // under romio/posix and romio/win32; nothing outside them includes a system
 // header for files or folders. Paths are UTF-8 on Windows and the system's
-// bytes elsewhere.
+// bytes elsewhere. On Windows a path may be as long as the system allows
+// (not MAX_PATH), and a name Windows reserves for a device (CON.gba, NUL.zip,
+// COM1.bin...) is never opened: it reads as not a regular file.
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -27,17 +30,22 @@ class CFileSystem {
 public:
 #ifdef _WIN32
     static constexpr char kSeparator = '\\';
+    // The error code of a missing folder (ERROR_PATH_NOT_FOUND).
+    static constexpr int kNotFoundError = 3;
 #else
     static constexpr char kSeparator = '/';
+    static constexpr int kNotFoundError = ENOENT;
 #endif
     // "/" everywhere; "\\" as well on Windows.
     static constexpr bool IsSeparator(char c) {
         return c == '/' || (kSeparator == '\\' && c == '\\');
     }
-    // Where the last component of `path` starts.
+    // Where the last component of `path` starts (on Windows also after the
+    // drive of "C:x.gba").
     static std::size_t LastComponentStart(std::string_view path);
 
-    // Calls `visit` with each name in `folder` ("" stands for the root) but
+    // Calls `visit` with each name in `folder` ("" stands for the root, on
+    // Windows the current drive's) but
     // "." and "..", in the order the system lists them. Returns 0, or the
     // system's error code when the folder cannot be listed (whole or in part).
     static int ListFolder(const std::string& folder,
@@ -58,8 +66,13 @@ public:
     // as it was).
     static int WriteFileAtomically(const std::string& path, std::string_view content);
 
-    // The folder the program keeps its settings in, per user.
+    // The folder the program keeps its settings in, per user
+    // ($XDG_CONFIG_HOME/quillbey, or %APPDATA%\Quillbey on Windows).
     static std::string UserSettingsFolder();
-    // The system's words for an error code.
+    // Where the old Windows program kept its settings, quillbey.ini in the
+    // Windows folder, to take the last folder over from once; "" elsewhere.
+    static std::string LegacySettingsPath();
+    // The system's words for an error code (errno, or GetLastError() on
+    // Windows), as one clause without a final period.
     static std::string ErrorText(int code);
 };

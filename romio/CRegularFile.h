@@ -2,7 +2,9 @@
 // pipes, sockets, devices) without ever blocking on it. One of the two parts
 // of the platform file layer (with CFileSystem): the only code that opens or
 // reads files, implemented once per platform under romio/posix and
-// romio/win32.
+// romio/win32. On Windows files are opened with every share mode, so other
+// programs may keep them open, write, rename or delete them; a file another
+// program holds locked is Unreadable.
 #pragma once
 
 #include "FileError.h"

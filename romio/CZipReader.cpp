@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <cstring>
 #include <limits>
 #include <optional>
 #include <unzip.h>
@@ -16,7 +15,7 @@ namespace {
 
 // Sets `name` to the text up to the first zero byte, reusing its buffer.
 void AssignTerminated(std::string& name, const char* chars, std::size_t length) {
-    name.assign(chars, ::strnlen(chars, length));
+    name.assign(chars, std::find(chars, chars + length, '\0'));
 }
 
 // A 32-bit size of all ones: the real size is in the zip64 extra block.
@@ -91,8 +90,9 @@ bool CZipReader::GetCurrentEntry(EntryInfo& info) const {
         AssignTerminated(info.name, shortName.data(), fileInfo.size_filename);
     } else {
         std::string longName(fileInfo.size_filename + 1, '\0');
-        if (unzGetCurrentFileInfo64(m_hZip, &fileInfo, longName.data(), longName.size(), nullptr, 0,
-                                    nullptr, 0) != UNZ_OK) {
+        if (unzGetCurrentFileInfo64(m_hZip, &fileInfo, longName.data(),
+                                    static_cast<uLong>(longName.size()), nullptr, 0, nullptr,
+                                    0) != UNZ_OK) {
             return false;
         }
         AssignTerminated(info.name, longName.data(), fileInfo.size_filename);

@@ -7,6 +7,7 @@
 #include "IScanTarget.h"
 #include "romio/CGbaRomLoader.h"
 
+#include <future>
 #include <system_error>
 #include <thread>
 
@@ -21,10 +22,17 @@ bool StartCountedThread(const std::shared_ptr<CScanPipeline>& pipeline, Work wor
     try {
         // Detached: a thread blocked in a slow read must never hold up a stop
         // or the end of the process. It keeps the pipeline alive itself.
-        std::thread([pipeline, work] {
+        // It starts its work only once detached: the thread library of the
+        // Windows build (winpthreads) can lose a new thread when another one
+        // is detached after it has ended, which a helper with nothing to do
+        // easily has.
+        std::promise<void> detached;
+        std::thread([pipeline, work, started = detached.get_future()] {
+            started.wait();
             work();
             pipeline->ThreadEnded();
         }).detach();
+        detached.set_value();
         return true;
     } catch (const std::system_error&) {
         pipeline->ThreadEnded();

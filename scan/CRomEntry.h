@@ -34,7 +34,7 @@ public:
     }
     std::uint8_t GetSliceLength() const { return m_nSliceLen; }
 
-    std::string m_strPath;       // folder + "/" + file name
+    std::string m_strPath;       // folder + separator + file name
     std::string m_strFileName;   // the file's name; for an archive the archive's
     std::string m_strInnerName;  // the archive entry read, as stored; "" for a plain file
     std::uint64_t m_dwSize = 0;  // image size in bytes (not wrapped at 4 GiB)

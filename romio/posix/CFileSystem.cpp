@@ -1,8 +1,6 @@
 // Folders, path kinds and the settings file on POSIX systems.
 #include "romio/CFileSystem.h"
 
-#include "romio/CRegularFile.h"
-
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -107,22 +105,6 @@ bool CFileSystem::IsFolder(const std::string& path) {
     return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-std::optional<std::string> CFileSystem::ReadSmallFile(const std::string& path,
-                                                      std::size_t maxSize) {
-    const auto file = CRegularFile::Open(path);
-    if (!file || file->Size() > maxSize) {
-        return std::nullopt;
-    }
-    std::string bytes(static_cast<std::size_t>(file->Size()), '\0');
-    bool failed = false;
-    bytes.resize(file->ReadAt(
-        0, std::span(reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size()), &failed));
-    if (failed) {
-        return std::nullopt;
-    }
-    return bytes;
-}
-
 int CFileSystem::WriteFileAtomically(const std::string& path, std::string_view content) {
     const std::filesystem::path target = WriteTarget(path);
     std::error_code error;
@@ -163,6 +145,10 @@ std::string CFileSystem::UserSettingsFolder() {
         base = std::string(home != nullptr ? home : "") + "/.config";
     }
     return base + "/quillbey";
+}
+
+std::string CFileSystem::LegacySettingsPath() {
+    return {}; // only Windows programs kept their settings in the system's folder
 }
 
 std::string CFileSystem::ErrorText(int code) {

@@ -7,11 +7,18 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#ifdef _WIN32
+#include "tests/support/CLockedFile.h"
+#else
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 using namespace testing_support;
 
+#ifndef _WIN32
+// FIFOs and symbolic links are made with POSIX calls; a Windows folder's own
+// hazards are at the end.
 namespace {
 
 std::string LinkTo(const TempDir& dir, const std::string& name, const std::string& target) {
@@ -21,6 +28,8 @@ std::string LinkTo(const TempDir& dir, const std::string& name, const std::strin
 }
 
 } // namespace
+
+#endif
 
 TEST(RegularFile, BothWaysOpenARegularFileWithItsSize) {
     TempDir dir;
@@ -34,6 +43,7 @@ TEST(RegularFile, BothWaysOpenARegularFileWithItsSize) {
     }
 }
 
+#ifndef _WIN32
 TEST(RegularFile, ALinkInPlaceOfAListedFileIsFollowedOnlyWithTheLookFirst) {
     TempDir dir;
     dir.WriteText("real.gba", "abc");
@@ -48,14 +58,70 @@ TEST(RegularFile, ALinkInPlaceOfAListedFileIsFollowedOnlyWithTheLookFirst) {
     EXPECT_FALSE(CRegularFile::OpenListed(LinkTo(dir, "to-fifo.gba", fifo)).has_value());
     EXPECT_FALSE(CRegularFile::OpenListed(LinkTo(dir, "dangling.gba", dir / "none")).has_value());
 }
+#endif
 
 TEST(RegularFile, FoldersFifosAndMissingFilesAreRefusedWithoutBlocking) {
     TempDir dir;
+    std::vector<std::string> paths = {dir.MakeSubdir("folder.gba"), dir / "missing.gba"};
+#ifndef _WIN32
     const std::string fifo = dir / "fifo.gba";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const std::string folder = dir.MakeSubdir("folder.gba");
-    for (const std::string& path : {fifo, folder, dir / "missing.gba"}) {
+    paths.push_back(fifo);
+#endif
+    for (const std::string& path : paths) {
         EXPECT_FALSE(CRegularFile::Open(path).has_value()) << path;
         EXPECT_FALSE(CRegularFile::OpenListed(path).has_value()) << path;
     }
 }
+
+#ifdef _WIN32
+// Names Windows reads as devices are refused before anything is opened: each
+// is made here as a real file (through its \\?\ name), which an open would
+// give. Every other name opens, whatever its script, length or trailing dots.
+TEST(RegularFile, WindowsDeviceNamesAndLockedFilesAreRefusedAndOtherNamesOpen) {
+    TempDir dir;
+    const std::string image = "0123456789";
+    struct Case {
+        std::string name;
+        FileFailure failure;
+    };
+    const std::vector<Case> cases = {
+        {"CON.gba", FileFailure::NotRegularFile},
+        {"nul.zip", FileFailure::NotRegularFile},
+        {"COM1.bin", FileFailure::NotRegularFile},
+        {"lpt9.agb", FileFailure::NotRegularFile},
+        {"Aux .gba", FileFailure::NotRegularFile},
+        {"PRN.gba. ", FileFailure::NotRegularFile},
+        {"con.tar.gba", FileFailure::NotRegularFile},
+        {"CONOUT$.gba", FileFailure::NotRegularFile},
+        {"COM\xC2\xB9.gba", FileFailure::NotRegularFile},
+        {"locked.gba", FileFailure::Unreadable},
+        {"CONSOLE.gba", FileFailure::None},
+        {"LPT10.bin", FileFailure::None},
+        {"xNUL.zip.gba", FileFailure::None},
+        {"trailing.gba.", FileFailure::None},
+        {"\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E.gba", FileFailure::None},
+        {"\xF0\x9F\x8E\xAE.bin", FileFailure::None},
+        {std::string(200, 'd') + "\\" + std::string(150, 'n') + ".gba", FileFailure::None},
+    };
+    dir.MakeSubdir(std::string(200, 'd'));
+    for (const Case& c : cases) {
+        dir.WriteText(c.name, image);
+    }
+    const CLockedFile lock(dir / "locked.gba");
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const bool listed : {false, true}) {
+            FileError error;
+            const auto file = listed ? CRegularFile::OpenListed(dir / c.name, &error)
+                                     : CRegularFile::Open(dir / c.name, &error);
+            EXPECT_EQ(error.failure, c.failure);
+            EXPECT_EQ(file.has_value(), c.failure == FileFailure::None);
+            if (file) {
+                EXPECT_EQ(file->Size(), image.size());
+            }
+        }
+    }
+}
+#endif

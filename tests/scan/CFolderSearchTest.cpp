@@ -3,13 +3,13 @@
 #include "scan/CFolderSearch.h"
 #include "romio/CGbaRomLoader.h"
 #include "scan/NameOrder.h"
+#include "tests/support/SystemErrors.h"
 #include "tests/support/TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cerrno>
 
 using namespace testing_support;
 using ::testing::ElementsAre;
@@ -72,9 +72,9 @@ TEST(FolderSearch, FailureGivesTheErrnoAndEmptyGroups) {
     CGbaRomLoader loader;
     CFolderSearch search;
 
-    EXPECT_EQ(search.List(dir / "missing", loader), ENOENT);
+    EXPECT_EQ(search.List(dir / "missing", loader), kPathNotFound);
     EXPECT_EQ(search.GetTotal(), 0u);
-    EXPECT_EQ(search.List(file, loader), ENOTDIR);
+    EXPECT_EQ(search.List(file, loader), kNotAFolder);
     EXPECT_EQ(search.GetGroupCount(), 4);
     EXPECT_EQ(search.GetTotal(), 0u);
 }
@@ -138,6 +138,9 @@ TEST(NameOrder, LongNamesDifferingOnlyInCaseOrLateStillCompareRightly) {
 }
 
 TEST(FolderSearch, GroupOrderHoldsForNamesSharingLongPrefixes) {
+#ifdef _WIN32
+    GTEST_SKIP() << "names that differ only in case cannot share a Windows folder";
+#endif
     TempDir dir;
     // Alike for 16 bytes and more, alike but for case, and prefixes of each other.
     const std::vector<std::string> names = {

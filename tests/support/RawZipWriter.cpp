@@ -1,6 +1,8 @@
 // Raw-mode entries through minizip's zip writer.
 #include "RawZipWriter.h"
 
+#include "ZipBuilder.h"
+
 #include <algorithm>
 #include <limits>
 #include <stdexcept>
@@ -10,7 +12,7 @@
 namespace testing_support {
 
 RawZipWriter::RawZipWriter(const std::string& path) : m_strPath(path) {
-    m_hZip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
+    m_hZip = CreateZipFile(path);
     if (m_hZip == nullptr) {
         throw std::runtime_error("cannot create " + path);
     }

@@ -1,16 +1,65 @@
-// Recursive lstat of a folder tree.
+// Recursive lstat of a folder tree; on Windows, a recursive folder search,
+// whose records give the same without opening anything.
 #include "TreeSnapshot.h"
 
-#include <dirent.h>
 #include <memory>
 #include <stdexcept>
+#include <vector>
+#ifdef _WIN32
+#include "TempDir.h"
+#include <windows.h>
+#else
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
+#endif
 
 namespace testing_support {
 
 namespace {
+
+#ifdef _WIN32
+
+struct FindCloser {
+    void operator()(HANDLE find) const { FindClose(find); }
+};
+
+FileState StateOf(const WIN32_FILE_ATTRIBUTE_DATA& data) {
+    const auto join = [](DWORD high, DWORD low) { return (std::uint64_t{high} << 32) | low; };
+    return {
+        data.dwFileAttributes, join(data.nFileSizeHigh, data.nFileSizeLow),
+        static_cast<std::int64_t>(
+            join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime) * 100),
+        ""};
+}
+
+void AddTree(const std::string& root, const std::string& relative, TreeSnapshot& snapshot) {
+    const std::wstring path = NativePath(relative.empty() ? root : root + "\\" + relative);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        throw std::runtime_error("cannot look at " + root + "\\" + relative);
+    }
+    snapshot[relative] = StateOf(data);
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        return;
+    }
+    WIN32_FIND_DATAW found{};
+    const HANDLE handle = FindFirstFileW((path + L"\\*").c_str(), &found);
+    if (handle == INVALID_HANDLE_VALUE) {
+        throw std::runtime_error("cannot list " + root + "\\" + relative);
+    }
+    const std::unique_ptr<void, FindCloser> find(handle);
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") {
+            const std::u8string utf8 = std::filesystem::path(name).u8string();
+            const std::string item(utf8.begin(), utf8.end());
+            AddTree(root, relative.empty() ? item : relative + "\\" + item, snapshot);
+        }
+    } while (FindNextFileW(find.get(), &found));
+}
+
+#else
 
 struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
@@ -58,6 +107,8 @@ void AddTree(const std::string& root, const std::string& relative, TreeSnapshot&
         }
     }
 }
+
+#endif
 
 std::string Describe(const FileState& state) {
     return "mode " + std::to_string(state.mode) + ", size " + std::to_string(state.size) +

@@ -10,7 +10,7 @@
 namespace testing_support {
 
 struct FileState {
-    std::uint32_t mode = 0; // type and permission bits
+    std::uint32_t mode = 0; // type and permission bits (Windows: the attributes)
     std::uint64_t size = 0;
     std::int64_t mtimeNs = 0;
     std::string linkTarget; // for a symlink, what it points at

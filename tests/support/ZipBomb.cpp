@@ -19,6 +19,17 @@ std::uint32_t CrcOf(std::span<const std::uint8_t> bytes) {
     return static_cast<std::uint32_t>(::crc32(0L, bytes.data(), static_cast<uInt>(bytes.size())));
 }
 
+// crc32_combine for any length: zlib's takes a `long`, 32 bits on Windows.
+// Combining with a CRC of 0 only moves the first CRC past that many bytes,
+// so a long stretch goes in steps.
+uLong CombineCrc(uLong first, uLong second, std::uint64_t secondLength) {
+    constexpr std::uint64_t kStep = 1u << 30;
+    for (; secondLength > kStep; secondLength -= kStep) {
+        first = ::crc32_combine(first, 0, static_cast<z_off_t>(kStep));
+    }
+    return ::crc32_combine(first, second, static_cast<z_off_t>(secondLength));
+}
+
 // CRC-32 of `count` copies of `byte`, by doubling.
 std::uint32_t CrcOfRepeats(std::uint8_t byte, std::uint64_t count) {
     uLong result = 0;
@@ -26,9 +37,9 @@ std::uint32_t CrcOfRepeats(std::uint8_t byte, std::uint64_t count) {
     std::uint64_t unitLength = 1;
     for (; count > 0; count >>= 1) {
         if ((count & 1) != 0) {
-            result = ::crc32_combine64(result, unit, static_cast<z_off64_t>(unitLength));
+            result = CombineCrc(result, unit, unitLength);
         }
-        unit = ::crc32_combine64(unit, unit, static_cast<z_off64_t>(unitLength));
+        unit = CombineCrc(unit, unit, unitLength);
         unitLength *= 2;
     }
     return static_cast<std::uint32_t>(result);
@@ -43,8 +54,8 @@ ZipBombInfo WriteZipBomb(const std::string& path, const std::string& name,
     }
     const std::uint64_t repeats = inflatedSize - start.size();
     ZipBombInfo info;
-    info.crc = static_cast<std::uint32_t>(::crc32_combine64(
-        CrcOf(start), CrcOfRepeats(start.back(), repeats), static_cast<z_off64_t>(repeats)));
+    info.crc = static_cast<std::uint32_t>(
+        CombineCrc(CrcOf(start), CrcOfRepeats(start.back(), repeats), repeats));
 
     RawZipWriter zip(path);
     zip.BeginEntry({.name = name, .method = Z_DEFLATED, .zip64 = true});

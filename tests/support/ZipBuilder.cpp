@@ -1,9 +1,14 @@
 // ZIP fixtures through minizip's zip writer.
 #include "ZipBuilder.h"
 
+#include "TempDir.h"
+
 #include <stdexcept>
 #include <zip.h>
 #include <zlib.h>
+#ifdef _WIN32
+#include <iowin32.h>
+#endif
 
 namespace testing_support {
 
@@ -44,8 +49,18 @@ void WriteNormal(zipFile zip, const ZipItem& item) {
 
 } // namespace
 
+void* CreateZipFile(const std::string& path) {
+#ifdef _WIN32
+    zlib_filefunc64_def functions;
+    fill_win32_filefunc64W(&functions);
+    return zipOpen2_64(NativePath(path).c_str(), APPEND_STATUS_CREATE, nullptr, &functions);
+#else
+    return zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
+#endif
+}
+
 void WriteZip(const std::string& path, const std::vector<ZipItem>& items) {
-    zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
+    zipFile zip = CreateZipFile(path);
     if (zip == nullptr) {
         throw std::runtime_error("cannot create " + path);
     }

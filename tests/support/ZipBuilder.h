@@ -17,6 +17,10 @@ struct ZipItem {
     bool zip64 = false;
 };
 
+// A new, empty archive at `path` opened with minizip's zip writer (a zipFile),
+// or nullptr; by its wide name on Windows.
+void* CreateZipFile(const std::string& path);
+
 // Writes the items, in order, to a new archive at `path`; throws on failure.
 void WriteZip(const std::string& path, const std::vector<ZipItem>& items);
 

@@ -1,11 +1,16 @@
 // The settings file: round trip, other keys kept, damaged files survived.
 #include "app/core/CProfileIni.h"
+#include "romio/CFileSystem.h"
 #include "tests/support/TempDir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include "tests/support/CLockedFile.h"
+#else
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 using testing_support::ReadWholeFile;
 using testing_support::TempDir;
@@ -105,12 +110,23 @@ TEST(ProfileIni, UnreadableOrNonFileSettingsReadAsNone) {
     dir.MakeSubdir("folder.ini");
     CProfileIni folder(dir / "folder.ini");
     EXPECT_FALSE(folder.Read());
+    const std::string path = dir.WriteText("locked.ini", "[Settings]\nLast Directory=/x\n");
+#ifdef _WIN32
+    const testing_support::CLockedFile lock(path); // another program holds it
+    CProfileIni locked(path);
+    EXPECT_FALSE(locked.Read());
+    // Nor can the file be replaced meanwhile: the write fails, says why and
+    // leaves no temporary file behind.
+    locked.SetString("Settings", "Last Directory", "/new");
+    EXPECT_NE(locked.Write(), 0);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
+#else
     if (::geteuid() != 0) { // root reads files whatever their mode
-        const std::string path = dir.WriteText("locked.ini", "[Settings]\nLast Directory=/x\n");
         ::chmod(path.c_str(), 0);
         CProfileIni locked(path);
         EXPECT_FALSE(locked.Read());
     }
+#endif
 }
 
 TEST(ProfileIni, FailedWriteLeavesTheOldFileAndSaysWhy) {
@@ -122,6 +138,7 @@ TEST(ProfileIni, FailedWriteLeavesTheOldFileAndSaysWhy) {
     impossible.SetString("Settings", "Last Directory", "/new");
     EXPECT_NE(impossible.Write(), 0);
 
+#ifndef _WIN32
     if (::geteuid() != 0) {
         ::chmod(folder.c_str(), 0555);
         CProfileIni readOnly(path);
@@ -130,9 +147,26 @@ TEST(ProfileIni, FailedWriteLeavesTheOldFileAndSaysWhy) {
         EXPECT_NE(readOnly.Write(), 0);
         ::chmod(folder.c_str(), 0755);
     }
+#endif
     EXPECT_EQ(Text(path), "[Settings]\nLast Directory=/old\n");
 }
 
+TEST(ProfileIni, SettingsLiveInTheUsersFolderAndTheOldOnesInWindows) {
+    const std::string path = CProfileIni::DefaultPath();
+    EXPECT_EQ(path, CFileSystem::UserSettingsFolder() + CFileSystem::kSeparator + "quillbey.ini");
+    const std::string legacy = CFileSystem::LegacySettingsPath();
+#ifdef _WIN32
+    EXPECT_TRUE(path.ends_with("\\Quillbey\\quillbey.ini")) << path;
+    EXPECT_TRUE(CFileSystem::IsFolder(path.substr(0, path.size() - 22))) << path;
+    EXPECT_TRUE(legacy.ends_with("\\quillbey.ini")) << legacy;
+    EXPECT_TRUE(CFileSystem::IsFolder(legacy.substr(0, legacy.size() - 13))) << legacy;
+#else
+    EXPECT_TRUE(path.ends_with("/quillbey/quillbey.ini")) << path;
+    EXPECT_EQ(legacy, "");
+#endif
+}
+
+#ifndef _WIN32 // links and FIFOs are made with POSIX calls
 TEST(ProfileIni, WritingThroughALinkKeepsTheLink) {
     TempDir dir;
     const std::string real = dir.WriteText("real.ini", "[Settings]\nLast Directory=/old\n");
@@ -167,3 +201,4 @@ TEST(ProfileIni, LinkToSomethingElseIsReplacedNotFollowed) {
     EXPECT_TRUE(S_ISFIFO(pipe.st_mode));
     EXPECT_FALSE(std::filesystem::exists(dir / "nothing"));
 }
+#endif
