@@ -84,7 +84,7 @@ void SetText(HWND dialog, int controlId, std::string_view utf8) {
 CQuillbeyDlg::CQuillbeyDlg(std::optional<std::string> startFolder)
     : m_hIcon(LoadIconW(ModuleInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME))),
       m_pickFolder(BrowseForFolder), m_startFolder(std::move(startFolder)),
-      m_strSettingsPath(CProfileIni::DefaultPath()), m_strLegacySettingsPath(LegacySettingsPath()) {
+      m_strSettingsPath(CProfileIni::DefaultPath()), m_strLegacySettingsPath(LegacySettingsFile()) {
     m_hSmallIcon = static_cast<HICON>(LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME),
                                                  IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                                  GetSystemMetrics(SM_CYSMICON), 0));
