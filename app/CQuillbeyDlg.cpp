@@ -4,10 +4,11 @@
 #include "CQuillbeyDlg.h"
 
 #include "DialogUnits.h"
-#include "MakerInfo.h"
 #include "QuillbeyVersion.h"
 #include "app/core/CProfileIni.h"
 #include "app/core/ChosenFolder.h"
+#include "app/core/FolderSetting.h"
+#include "app/core/MakerInfo.h"
 #include "app/core/RomDetailFields.h"
 #include "app/core/RomSort.h"
 #include "app/core/ScanJobs.h"
@@ -15,7 +16,6 @@
 #include "app/core/resource.h"
 #include "controls/CLinkLabel.h"
 #include "romio/CFileSystem.h"
-#include "scan/CReadROMs.h"
 #include "scan/CRomEntryList.h"
 
 #include <QApplication>
@@ -47,8 +47,6 @@ static void InitDialogResources() {
 
 namespace {
 
-constexpr const char* kSettingsSection = "Settings";
-constexpr const char* kLastDirectoryKey = "Last Directory";
 constexpr int kFlushIntervalMs = 40;
 
 // Link colours: blue link and hover, purple once visited.
@@ -162,8 +160,8 @@ std::optional<QString> DroppedFolder(const QMimeData* mime) {
 } // namespace
 
 CQuillbeyDlg::CQuillbeyDlg(std::optional<std::string> startFolder, QWidget* parent)
-    : QDialog(parent), m_scanOptions(ScanOptionsFromEnvironment()),
-      m_pickFolder(PickFolderWithDialog), m_startFolder(std::move(startFolder)) {
+    : QDialog(parent), m_pickFolder(PickFolderWithDialog), m_startFolder(std::move(startFolder)) {
+    m_scan.SetOptions(ScanOptionsFromEnvironment());
     InitDialogResources();
     m_hIcon = QIcon(QStringLiteral(":/res/icon128.png"));
     CreateWidgets();
@@ -314,9 +312,7 @@ void CQuillbeyDlg::ConnectWidgets() {
 void CQuillbeyDlg::OnInitDialog() {
     setWindowIcon(m_hIcon);
 
-    CProfileIni profile(CProfileIni::DefaultPath());
-    profile.Read();
-    m_strLastFolder = profile.GetString(kSettingsSection, kLastDirectoryKey).value_or("");
+    m_strLastFolder = ReadFolderSetting(CProfileIni::DefaultPath()).folder;
     UpdateData(false);
 
     m_lnkMail->Attach();
@@ -368,12 +364,10 @@ void CQuillbeyDlg::OnDestroy() {
     UpdateData(true);
     // A run in which no folder was chosen keeps what was stored.
     const std::string folder = m_strFolder.empty() ? m_strLastFolder : m_strFolder;
-    CProfileIni profile(CProfileIni::DefaultPath());
-    profile.Read();
-    profile.SetString(kSettingsSection, kLastDirectoryKey, folder);
-    if (const int error = profile.Write(); error != 0) {
+    const std::string path = CProfileIni::DefaultPath();
+    if (const int error = WriteFolderSetting(path, folder); error != 0) {
         std::fprintf(stderr, "quillbey: cannot save the last folder to %s: %s\n",
-                     PathToUtf8(profile.GetPath()).c_str(), CFileSystem::ErrorText(error).c_str());
+                     PathToUtf8(path).c_str(), CFileSystem::ErrorText(error).c_str());
     }
 }
 
@@ -392,19 +386,15 @@ void CQuillbeyDlg::ChooseFolder(const std::string& folder) {
     m_strFolder = folder;
     m_strLastFolder = folder;
     UpdateData(false);
-
     // The rows point at their entries' names: they go before the entries.
     m_romModel->DeleteAllItems();
-    IScanTarget& target = m_scanRows.StartScan(); // rows and the entry count start at 0
-    g_romEntries.RemoveAll();
 
     const ChosenFolder chosen = SplitChosenFolder(m_strFolder);
     m_strFolder = chosen.shown;
 
     SetBusy(true);
-    m_pReadThread = std::make_unique<CReadROMs>(target, chosen.scan, m_scanOptions);
     m_flushTimer->start();
-    m_pReadThread->CreateThread(); // when it cannot start, it reports done at once
+    m_scan.Start(chosen.scan); // empties the entry list; rows and count start at 0
 }
 
 void CQuillbeyDlg::StopScan() {
@@ -414,11 +404,7 @@ void CQuillbeyDlg::StopScan() {
         m_sortedOrder.wait();
         m_sortedOrder = {};
     }
-    if (m_pReadThread) {
-        m_pReadThread->RequestStop();
-        m_scanRows.StopScan();
-        m_pReadThread.reset();
-    }
+    m_scan.Stop();
     m_flushTimer->stop();
     SetBusy(false);
 }
@@ -433,16 +419,14 @@ void CQuillbeyDlg::SetBusy(bool busy) {
 }
 
 void CQuillbeyDlg::OnFlushTimer() {
-    // Asked before the rows are taken: once done, every row is there to take.
-    const bool done = m_scanRows.IsDone();
-    FlushPendingRows();
-    if (done) {
+    const CScanSession::Progress progress = m_scan.TakeProgress();
+    AppendRows(progress.rows);
+    if (progress.done) {
         OnScanDone();
     }
 }
 
-void CQuillbeyDlg::FlushPendingRows() {
-    const std::vector<CScanRowBuffer::Row> taken = m_scanRows.TakeRows();
+void CQuillbeyDlg::AppendRows(const std::vector<CScanRowBuffer::Row>& taken) {
     std::vector<CRomListModel::Row> rows;
     rows.reserve(taken.size());
     for (const CScanRowBuffer::Row& row : taken) {
@@ -454,10 +438,6 @@ void CQuillbeyDlg::FlushPendingRows() {
 void CQuillbeyDlg::OnScanDone() {
     if (!m_bBusy || m_sortedOrder.valid()) {
         return;
-    }
-    if (m_pReadThread) {
-        m_pReadThread->Join(); // it has posted its last notice; this returns at once
-        m_pReadThread.reset();
     }
     m_flushTimer->stop();
     // The rows are sorted by their entries' names on a thread of their own: at

@@ -1,10 +1,10 @@
 // The main dialog: the folder field and browse button, the ROM list, the ROM
 // Info panel and the two link labels. It shows what the window-free code
-// computes: rows come from the scan worker through a CScanRowBuffer and are
+// computes: rows come from the scan worker through a CScanSession and are
 // sorted when the scan ends; the panel's texts come from ComputeRomDetails.
 #pragma once
 
-#include "app/core/CScanRowBuffer.h"
+#include "app/core/CScanSession.h"
 #include "app/core/RomDetails.h"
 #include "scan/ScanOptions.h"
 
@@ -21,7 +21,6 @@
 #include "CRomListModel.h"
 
 class CLinkLabel;
-class CReadROMs;
 class DialogUnits;
 class QCheckBox;
 class QLabel;
@@ -45,7 +44,7 @@ public:
     // Replaces the folder picker (tests drive the dialog through this).
     void SetFolderPicker(FolderPicker picker) { m_pickFolder = std::move(picker); }
     // How the next scans run.
-    void SetScanOptions(ScanOptions options) { m_scanOptions = std::move(options); }
+    void SetScanOptions(ScanOptions options) { m_scan.SetOptions(std::move(options)); }
 
     // Starts showing and scanning `folder` as if it had been picked.
     void ChooseFolder(const std::string& folder);
@@ -94,14 +93,14 @@ private:
     void UpdateData(bool saveAndValidate);
     void ShowValue(QLineEdit* field, const std::string& text8Bit);
     void ApplyFieldColours();
-    void FlushPendingRows();
+    void AppendRows(const std::vector<CScanRowBuffer::Row>& taken);
     void StopScan();
     void SetBusy(bool busy);
     const CRomEntry* FocusedEntry() const;
 
     // Members in the order the dialog declares them.
     std::string m_strLastFolder;
-    std::unique_ptr<CReadROMs> m_pReadThread;
+    CScanSession m_scan; // the worker last started, and what it found
     bool m_bBusy = false;
     QPushButton* m_btnBrowse = nullptr;
     QCheckBox* m_chkLogoError = nullptr;
@@ -116,10 +115,8 @@ private:
     std::map<int, QLineEdit*> m_detailFields; // by control ID
     CRomListModel* m_romModel = nullptr;
     QTimer* m_flushTimer = nullptr;
-    CScanRowBuffer m_scanRows;
     // The rows' order, sorted off the dialog's thread when a scan ends.
     std::future<std::vector<std::int32_t>> m_sortedOrder;
-    ScanOptions m_scanOptions;
     FolderPicker m_pickFolder;
     std::optional<std::string> m_startFolder;
     bool m_bDestroyed = false;

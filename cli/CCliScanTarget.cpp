@@ -1,6 +1,8 @@
 // Rows, count and end-of-scan notice for the command line.
 #include "CCliScanTarget.h"
 
+#include "CConsole.h"
+
 #include <cstdio>
 
 namespace {
@@ -56,9 +58,10 @@ void CCliScanTarget::ShowProgress(bool final) {
     m_lastProgress = now;
     m_bProgressShown = true;
     if (final) {
-        std::fputs("\r\033[K", stderr); // the count was only for while it ran
+        CConsole::Write(stderr, "\r\033[K"); // the count was only for while it ran
     } else {
-        std::fprintf(stderr, "\r%s: %zu images\033[K", m_strProgressLabel.c_str(), m_rows.size());
+        CConsole::Write(stderr, "\r" + m_strProgressLabel + ": " + std::to_string(m_rows.size()) +
+                                    " images\033[K");
     }
     std::fflush(stderr);
 }

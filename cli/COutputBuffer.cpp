@@ -1,6 +1,8 @@
 // Block-wise output to a stdio stream.
 #include "COutputBuffer.h"
 
+#include "CConsole.h"
+
 #include <utility>
 
 COutputBuffer::COutputBuffer(std::FILE* stream) : m_stream(stream) {
@@ -18,7 +20,7 @@ void COutputBuffer::Flush() {
         return;
     }
     // A failed write shows in the stream's error flag, which main() checks.
-    std::fwrite(m_text.data(), 1, m_text.size(), m_stream);
+    CConsole::Write(m_stream, m_text);
     m_text.clear();
 }
 

@@ -3,6 +3,7 @@
 
 #include "QuillbeyVersion.h"
 
+#include "CConsole.h"
 #include "CFolderWalk.h"
 #include "CReportWriter.h"
 #include "app/core/RomDetails.h"
@@ -14,14 +15,12 @@
 #include "scan/CRomEntryList.h"
 
 #include <CLI/CLI.hpp>
-#include <cerrno>
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 
 void PrintError(const std::string& text) {
-    std::fprintf(stderr, "quillbey-cli: %s\n", text.c_str());
+    CConsole::Write(stderr, "quillbey-cli: " + text + "\n");
 }
 
 std::string Quoted(const std::string& path) {
@@ -48,6 +47,8 @@ int CQuillbeyCli::Run(int argc, char** argv) {
     CLI::App app{"Quillbey: lists Game Boy Advance ROM images and decodes their cartridge headers.",
                  "quillbey-cli"};
     app.set_version_flag("--version", kQuillbeyVersion);
+    // "/json" is no option on Windows either: "/roms" must stay a folder.
+    app.allow_windows_style_options(false);
     app.require_subcommand(1);
 
     const auto addOutputOptions = [this](CLI::App* command) {
@@ -76,13 +77,13 @@ int CQuillbeyCli::Run(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
-        std::fputs(app.help().c_str(), stdout);
+        CConsole::Write(stdout, app.help());
         return kExitOk;
     } catch (const CLI::CallForVersion&) {
-        std::printf("%s\n", kQuillbeyVersion);
+        CConsole::Write(stdout, std::string(kQuillbeyVersion) + "\n");
         return kExitOk;
     } catch (const CLI::ParseError& e) {
-        std::fprintf(stderr, "quillbey-cli: %s\n\n%s", e.what(), app.help().c_str());
+        CConsole::Write(stderr, "quillbey-cli: " + std::string(e.what()) + "\n\n" + app.help());
         return kExitUsage;
     }
     if (scan->parsed()) {
@@ -94,14 +95,15 @@ int CQuillbeyCli::Run(int argc, char** argv) {
 int CQuillbeyCli::RunScan(const std::string& folder) {
     // "" would otherwise be read as the root, which only "/" stands for.
     if (folder.empty()) {
-        PrintError("cannot read folder " + Quoted(folder) + ": " + CFileSystem::ErrorText(ENOENT));
+        PrintError("cannot read folder " + Quoted(folder) + ": " +
+                   CFileSystem::ErrorText(CFileSystem::kNotFoundError));
         return kExitError;
     }
     // As the dialog does: rows, entries and count start empty.
     g_romEntries.RemoveAll();
     ScanOptions options;
     options.nJobs = m_nJobs;
-    CFolderWalk walk(options, m_bRecursive, ::isatty(STDERR_FILENO) != 0);
+    CFolderWalk walk(options, m_bRecursive, CConsole::ShowsProgress(stderr));
     const bool read = walk.Walk(folder, [](const std::string& unreadable, int code) {
         PrintError("cannot read folder " + Quoted(unreadable) + ": " +
                    CFileSystem::ErrorText(code));

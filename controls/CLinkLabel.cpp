@@ -1,9 +1,9 @@
 // The hyperlink label: colours, hover, fitting, opening and failure report.
 #include "CLinkLabel.h"
 
-#include "FitToTextRect.h"
-#include "LinkFallback.h"
-#include "OpenErrorText.h"
+#include "controls/core/FitToTextRect.h"
+#include "controls/core/LinkFallback.h"
+#include "controls/core/OpenErrorText.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>

@@ -29,6 +29,9 @@ QB_WINDOWS_PACKAGES=(
     wine wine64 xvfb xauth
 )
 
+# Further packages for the Windows zip and installer (scripts/package-windows).
+QB_WINDOWS_PACKAGE_PACKAGES=(nsis)
+
 qb_missing_packages() {
     local pkg
     for pkg in "$@"; do

@@ -24,3 +24,7 @@
 #define IDC_SERIAL 1018
 #define IDC_ROMSIZE 1019
 #define IDC_CRC32 1020
+
+// Each label of a detail field has its field's ID plus this offset: the
+// labels' texts come from the same field description as the fields'.
+#define IDC_LABEL_OFFSET 100

@@ -9,13 +9,18 @@
 
 #include <algorithm>
 #include <array>
-#include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <memory>
 #include <stdexcept>
+#ifdef _WIN32
+#include "tests/support/CLockedFile.h"
+#else
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#endif
 
 using namespace testing_support;
 using ::testing::ElementsAreArray;
@@ -28,6 +33,7 @@ std::vector<std::uint8_t> Image(const std::string& title, std::size_t size = 512
     return BuildImage(BuildHeader({.title = title}), size);
 }
 
+#ifndef _WIN32 // FIFOs and sockets are made with POSIX calls
 void MakeFifo(const std::string& path) {
     if (::mkfifo(path.c_str(), 0600) != 0) {
         throw std::runtime_error("cannot make FIFO " + path);
@@ -53,26 +59,18 @@ void MakeSocket(const std::string& path) {
     }
 }
 
+#endif
+
 void MakeEmptyFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0 || ::close(fd) != 0) {
+    if (!std::ofstream(NativePath(path), std::ios::binary)) {
         throw std::runtime_error("cannot create " + path);
     }
 }
 
 // A file of `size` bytes whose first bytes are `start` and whose rest is a hole.
-void MakeSparseFile(const std::string& path, const std::vector<std::uint8_t>& start,
-                    std::uint64_t size) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    const bool made =
-        fd >= 0 && ::write(fd, start.data(), start.size()) == static_cast<ssize_t>(start.size()) &&
-        ::ftruncate(fd, static_cast<off_t>(size)) == 0;
-    if (fd >= 0) {
-        ::close(fd);
-    }
-    if (!made) {
-        throw std::runtime_error("cannot make sparse file " + path);
-    }
+void MakeSparseFile(const TempDir& dir, const std::string& name,
+                    const std::vector<std::uint8_t>& start, std::uint64_t size) {
+    std::filesystem::resize_file(NativePath(dir.WriteFile(name, start)), size);
 }
 
 // A row the scan must give, with its display name's raw bytes, by which the
@@ -109,9 +107,33 @@ std::vector<ScannedRow> Sorted(std::initializer_list<std::vector<ExpectedRow>> p
     return rows;
 }
 
+// What AddSpecialFiles made: the row of the folder's one real image, and
+// what must stay held while the folder is scanned.
+struct SpecialFiles {
+    std::vector<ExpectedRow> rows;
+    std::vector<std::shared_ptr<void>> held;
+};
+
+#ifdef _WIN32
+// Names Windows reads as devices (made by their exact \\?\ names), folders,
+// and an image another program holds locked: none may give a row or stall
+// the scan.
+SpecialFiles AddSpecialFiles(const TempDir& dir) {
+    for (const char* device :
+         {"CON.gba", "nul.zip", "COM1.bin", "lpt1.agb", "Aux .gba", "PRN.zip."}) {
+        dir.WriteFile(device, Image("DEVICE"));
+    }
+    dir.MakeSubdir("folder.gba");
+    dir.MakeSubdir("folder.zip");
+    dir.WriteFile("held.agb", Image("HELD"));
+    dir.WriteFile("real.gba", Image("REAL"));
+    return {{{"real.gba", SoundRow("real.gba", "", 512, 0, "REAL")}},
+            {std::make_shared<CLockedFile>(dir / "held.agb")}};
+}
+#else
 // Special files named as images and archives: none may give a row or stall
-// the scan. Returns the row of the folder's one real image.
-std::vector<ExpectedRow> AddSpecialFiles(const TempDir& dir) {
+// the scan.
+SpecialFiles AddSpecialFiles(const TempDir& dir) {
     namespace fs = std::filesystem;
     MakeFifo(dir / "fifo.gba");
     MakeFifo(dir / "fifo.zip");
@@ -131,12 +153,13 @@ std::vector<ExpectedRow> AddSpecialFiles(const TempDir& dir) {
     fs::create_symlink(dir / "fifo.gba", dir / "to-fifo.agb");
     fs::create_directory_symlink(dir / "folder.gba", dir / "to-folder.bin");
     dir.WriteFile("real.gba", Image("REAL"));
-    return {{"real.gba", SoundRow("real.gba", "", 512, 0, "REAL")}};
+    return {{{"real.gba", SoundRow("real.gba", "", 512, 0, "REAL")}}, {}};
 }
+#endif
 
 // Sizes at the edges: a sparse 5 GiB image, and images of 0 and 1 bytes.
 std::vector<ExpectedRow> AddSizeCases(const TempDir& dir) {
-    MakeSparseFile(dir / "sparse.bin", Image("SPARSE"), kFiveGiB);
+    MakeSparseFile(dir, "sparse.bin", Image("SPARSE"), kFiveGiB);
     MakeEmptyFile(dir / "empty.gba");
     dir.WriteFile("one.gba", std::vector<std::uint8_t>{0x2E});
     return {{"empty.gba", ZeroRow("empty.gba", "", 0, 0)},
@@ -153,6 +176,13 @@ struct OddName {
 // are not UTF-8 (each decoded by hand from the Windows-1252 table).
 const std::vector<OddName>& OddFileNames() {
     static const std::vector<OddName> names = {
+#ifdef _WIN32
+        // Windows names are Unicode, without control characters, quotes or backslashes.
+        {"\xE6\x97\xA5\xE6\x9C\xAC.gba", "\xE6\x97\xA5\xE6\x9C\xAC.gba"},
+        {"\xF0\x9F\x8E\xAE emoji.bin", "\xF0\x9F\x8E\xAE emoji.bin"},
+        {"e\xCC\x81 decomposed.agb", "e\xCC\x81 decomposed.agb"},
+        {" leading space;#%&[{.gba", " leading space;#%&[{.gba"},
+#else
         {"new\nline.gba", "new\nline.gba"},
         {"quote\"d.gba", "quote\"d.gba"},
         {"back\\slash.gba", "back\\slash.gba"},
@@ -167,6 +197,7 @@ const std::vector<OddName>& OddFileNames() {
         {"\xED\xA0\x80.bin", "\xC3\xAD\xC2\xA0\xE2\x82\xAC.bin"}, // an encoded surrogate
         {"over\xC0\xAF.agb", "over\xC3\x80\xC2\xAF.agb"},         // an overlong "/"
         {"\x93quoted\x94 \x96.gba", "\xE2\x80\x9Cquoted\xE2\x80\x9D \xE2\x80\x93.gba"},
+#endif
     };
     return names;
 }
@@ -190,7 +221,8 @@ std::vector<ExpectedRow> AddOddNames(const TempDir& dir) {
 } // namespace
 
 TEST_F(HostileScanTest, SpecialFilesUnderImageNamesGiveNoRowAndDoNotStall) {
-    const auto expected = Sorted({AddSpecialFiles(m_dir)});
+    const SpecialFiles special = AddSpecialFiles(m_dir);
+    const auto expected = Sorted({special.rows});
 
     EXPECT_THAT(ScanRows(m_dir.Path()), ElementsAreArray(expected));
 }
@@ -212,6 +244,11 @@ TEST_F(HostileScanTest, OddNamesComeOutAsValidEscapedJson) {
 }
 
 TEST_F(HostileScanTest, HundredThousandNamesGiveExactlyTheMatchingRowsInOrder) {
+#ifdef _WIN32
+    GTEST_SKIP() << "under Wine each new file looks through its folder for a name differing in "
+                    "case only: 100,000 take hours to make (scripts/compare-windows-cli scans a "
+                    "large folder made from Linux)";
+#endif
     // 5,000 empty images in three extensions and mixed case, among 95,000
     // names that only look like images, listed in whatever order the
     // directory holds them.
@@ -267,12 +304,16 @@ TEST_F(HostileScanTest, TheWholeHostileFolderGivesItsRowsAndIsLeftAsItWas) {
     m_dir.MakeSubdir("sub");
     m_dir.WriteFile("sub/deeper.gba", Image("DEEPER"));
     const std::string readOnly = m_dir.WriteFile("locked.gba", Image("LOCKED"));
-    ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+    std::filesystem::permissions(NativePath(readOnly),
+                                 std::filesystem::perms::owner_write |
+                                     std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
 
     const auto rows = ScanRows(m_dir.Path()); // the snapshot comparison is in there
 
     EXPECT_THAT(rows, ElementsAreArray(Sorted(
-                          {special,
+                          {special.rows,
                            sizes,
                            names,
                            {{"locked.gba", SoundRow("locked.gba", "", 512, 0, "LOCKED")}}})));

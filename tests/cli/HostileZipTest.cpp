@@ -20,6 +20,9 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 using namespace testing_support;
 using ::testing::ElementsAre;
@@ -49,6 +52,14 @@ std::vector<ScannedRow> SortedByDisplayName(std::vector<ScannedRow> rows) {
 
 // Bytes this process has asked the kernel to read so far, all files together.
 std::optional<std::uint64_t> BytesReadByThisProcess() {
+#ifdef _WIN32
+    IO_COUNTERS counters{};
+    // A process that has read its own fixtures has read something; Wine counts nothing.
+    if (!GetProcessIoCounters(GetCurrentProcess(), &counters) || counters.ReadTransferCount == 0) {
+        return std::nullopt;
+    }
+    return counters.ReadTransferCount;
+#else
     std::ifstream io("/proc/self/io");
     std::string key;
     std::uint64_t value = 0;
@@ -58,6 +69,7 @@ std::optional<std::uint64_t> BytesReadByThisProcess() {
         }
     }
     return std::nullopt;
+#endif
 }
 
 // An archive built with `items`, then changed by `patch` (which gets its
@@ -352,7 +364,9 @@ TEST_F(HostileScanTest, TenGiBZipBombIsReportedWholeWithoutBeingInflated) {
     // In this process, the same load reads a few kilobytes of the megabytes
     // stored, so no more than the header can have been inflated.
     const auto readBefore = BytesReadByThisProcess();
-    ASSERT_TRUE(readBefore.has_value()) << "no I/O accounting in /proc/self/io";
+    if (!readBefore) {
+        GTEST_SKIP() << "this system keeps no count of the bytes a process reads";
+    }
     CGbaRomLoader loader;
     CartridgeHeader header{};
     ASSERT_EQ(loader.Load(m_dir / "bomb.zip", 0, 512, header), 0);

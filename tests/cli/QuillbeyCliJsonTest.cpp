@@ -1,6 +1,7 @@
 // quillbey-cli --json: the document's exact schema, the row order and item
 // data, the details texts, and UTF-8 output for names that are not UTF-8.
 #include "CliTest.h"
+#include "romio/CFileSystem.h"
 #include "tests/support/ZipBuilder.h"
 
 #include <gmock/gmock.h>
@@ -216,6 +217,9 @@ TEST_F(CliTest, LogoFlagIsReportedForAValidHeader) {
 }
 
 TEST_F(CliTest, NamesThatAreNotUtf8ComeOutAsWindows1252InUtf8) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a Windows name is always Unicode";
+#endif
     const std::string folder = m_dir.MakeSubdir("d\xEFr");
     m_dir.WriteFile("d\xEFr/\xE9t\xE9.gba", BuildImage(BuildHeader(), 512));
     m_dir.WriteFile("d\xEFr/\x81\x9D.bin", BuildImage(BuildHeader(), 512));
@@ -260,16 +264,47 @@ TEST_F(CliTest, TrailingSlashIsDroppedOnceFromTheScannedFolder) {
 }
 
 TEST_F(CliTest, RootFolderIsScannedWithoutDoubleSlashes) {
-    const auto result = Run({"scan", "--json", "/"});
+#ifdef _WIN32
+    const std::string root = m_dir.Path().substr(0, 3); // "C:\"
+#else
+    const std::string root = "/";
+#endif
+    const auto result = Run({"scan", "--json", root});
 
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const Json document = Parse(result.out);
-    EXPECT_EQ(document["folder"], "/");
+    EXPECT_EQ(document["folder"], root);
     ASSERT_TRUE(document["entries"].is_array());
     for (const Json& entry : document["entries"]) {
         const std::string path = entry["path"].get<std::string>();
-        EXPECT_EQ(path.rfind('/'), 0u) << path;
+        EXPECT_EQ(path.find_last_of("/\\"), root.size() - 1) << path;
     }
+}
+
+TEST_F(CliTest, JapaneseAndEmojiNamesComeOutWhole) {
+    const std::string japanese = "\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0"; // "game" in katakana
+    const std::string folder = m_dir.MakeSubdir(japanese);
+    const std::string emoji = "\xF0\x9F\x8E\xAE";
+    m_dir.WriteFile(japanese + "/" + japanese + ".gba", BuildImage(BuildHeader(), 512));
+    WriteZip(folder + CFileSystem::kSeparator + emoji + ".zip",
+             {{japanese + "/" + emoji + ".agb", BuildImage(BuildHeader(), 512)}});
+
+    const auto scan = Run({"scan", "--json", folder});
+    const auto info = Run({"info", "--json", folder + CFileSystem::kSeparator + emoji + ".zip"});
+
+    ASSERT_EQ(scan.exitCode, 0) << scan.err;
+    ASSERT_EQ(info.exitCode, 0) << info.err;
+    const Json document = Parse(scan.out);
+    EXPECT_EQ(document["folder"], folder);
+    EXPECT_THAT(DisplayNames(document),
+                ElementsAre(japanese + ".gba", japanese + "/" + emoji + ".agb"));
+    EXPECT_EQ(document["entries"][0]["path"], folder + CFileSystem::kSeparator + japanese + ".gba");
+    Json scanned = document["entries"][1];
+    Json single = Parse(info.out)["entries"][0];
+    EXPECT_EQ(scanned["file_name"], emoji + ".zip");
+    scanned.erase("index");
+    single.erase("index");
+    EXPECT_EQ(single, scanned); // the path given is the path the scan made
 }
 
 TEST_F(CliTest, EmptyFolderGivesAnEmptyEntryList) {

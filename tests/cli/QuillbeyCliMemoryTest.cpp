@@ -11,6 +11,10 @@ constexpr int kImages = 20000;
 }
 
 TEST_F(CliTest, ScanOf20000ImagesExitsCleanlyAndReportsItsMemory) {
+#ifdef _WIN32
+    GTEST_SKIP() << "no leak check and no peak memory under Wine, where making the files alone "
+                    "takes minutes";
+#endif
     const auto image = testing_support::BuildImage(testing_support::BuildHeader(), 512);
     for (int i = 0; i < kImages; ++i) {
         m_dir.WriteFile("img" + std::to_string(i) + (i % 2 == 0 ? ".gba" : ".bin"), image);

@@ -105,8 +105,8 @@ TEST_F(CliTest, TableColumnsLineUpInCharactersNotBytes) {
     HeaderFields ascii;
     WriteImage("plain-name.gba", ascii);
     HeaderFields accented;
-    accented.maker = "5X"; // one two-byte character in UTF-8
-    WriteImage("\xE9t\xE9.gba", accented);
+    accented.maker = "5X";                         // one two-byte character in UTF-8
+    WriteImage("\xC3\xA9t\xC3\xA9.gba", accented); // a name Windows can hold too
 
     const auto result = Run({"scan", m_dir.Path()});
 

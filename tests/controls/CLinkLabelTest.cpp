@@ -4,7 +4,7 @@
 #include "ControlsTests.h"
 
 #include "controls/CLinkLabel.h"
-#include "controls/OpenErrorText.h"
+#include "controls/core/OpenErrorText.h"
 
 #include <QApplication>
 #include <QFontMetrics>

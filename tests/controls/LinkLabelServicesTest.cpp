@@ -2,7 +2,7 @@
 #include "ControlsTests.h"
 
 #include "controls/LinkLabelServices.h"
-#include "controls/OpenErrorText.h"
+#include "controls/core/OpenErrorText.h"
 #include "tests/support/TempDir.h"
 
 #include <QTest>

@@ -1,7 +1,7 @@
 // The texts of the link label's failure box.
 #include "ControlsTests.h"
 
-#include "controls/OpenErrorText.h"
+#include "controls/core/OpenErrorText.h"
 
 #include <QTest>
 

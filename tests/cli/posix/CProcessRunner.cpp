@@ -1,6 +1,6 @@
 // posix_spawn with stdout and stderr redirected to files, so that neither
 // pipe can fill up and block the child while the test waits for it.
-#include "CProcessRunner.h"
+#include "tests/cli/CProcessRunner.h"
 
 #include <cerrno>
 #include <csignal>

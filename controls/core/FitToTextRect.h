@@ -2,10 +2,13 @@
 // Kept free of any toolkit so the arithmetic can be checked on its own.
 #pragma once
 
-// Static-text style bits that decide how the label is fitted.
+// Static-text style bits that decide how the label is fitted. <windows.h>
+// defines the same values as macros; a file that includes it uses those.
+#ifndef SS_CENTER
 constexpr unsigned SS_CENTER = 0x0001;
 constexpr unsigned SS_RIGHT = 0x0002;
 constexpr unsigned SS_CENTERIMAGE = 0x0200;
+#endif
 
 // A window rectangle; right and bottom lie just outside it.
 struct WindowRect {

@@ -1,0 +1,38 @@
+// Reading and writing the last folder.
+#include "FolderSetting.h"
+
+#include "CProfileIni.h"
+
+#include <optional>
+
+namespace {
+
+constexpr const char* kSettingsSection = "Settings";
+constexpr const char* kLastDirectoryKey = "Last Directory";
+
+std::optional<std::string> ReadFrom(const std::string& path) {
+    CProfileIni profile(path);
+    profile.Read();
+    return profile.GetString(kSettingsSection, kLastDirectoryKey);
+}
+
+} // namespace
+
+StoredFolder ReadFolderSetting(const std::string& path, const std::string& legacyPath) {
+    if (std::optional<std::string> folder = ReadFrom(path)) {
+        return {std::move(*folder), false};
+    }
+    if (!legacyPath.empty()) {
+        if (std::optional<std::string> folder = ReadFrom(legacyPath)) {
+            return {std::move(*folder), true};
+        }
+    }
+    return {};
+}
+
+int WriteFolderSetting(const std::string& path, std::string_view folder) {
+    CProfileIni profile(path);
+    profile.Read();
+    profile.SetString(kSettingsSection, kLastDirectoryKey, folder);
+    return profile.Write();
+}

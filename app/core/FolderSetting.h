@@ -1,0 +1,23 @@
+// The one setting the program keeps between runs: the last folder, as
+// "Last Directory" in the [Settings] section of the user's settings file.
+// Older versions kept it in a file of their own (on Windows, an INI file in
+// the Windows directory, which current systems no longer let a program
+// write); that file is read only while the user's file holds no folder, so
+// a folder stored there is not lost, and the next write moves it over.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+struct StoredFolder {
+    std::string folder;      // "" when neither file holds one
+    bool fromLegacy = false; // read from the older file, in that file's encoding
+};
+
+// The stored folder from `path`; when that file has no "Last Directory" (or
+// cannot be read), from `legacyPath`, unless it is empty.
+StoredFolder ReadFolderSetting(const std::string& path, const std::string& legacyPath = {});
+
+// Stores `folder` in `path`, every other line of the file kept as it was.
+// Returns 0, or the error code of the failed write (the old file then stays).
+int WriteFolderSetting(const std::string& path, std::string_view folder);

@@ -1,0 +1,64 @@
+// A dialog's scans: every row handed over once with its entry, the end only
+// after the last row, and a new scan that stops the running one first.
+#include "app/core/CScanSession.h"
+#include "scan/CRomEntryList.h"
+#include "tests/support/CLoadGate.h"
+#include "tests/support/HeaderBuilder.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace testing_support;
+
+namespace {
+
+// Everything the scan hands over until it ends (or a minute has passed).
+CScanSession::Progress FollowToTheEnd(CScanSession& session) {
+    CScanSession::Progress all;
+    for (int wait = 0; wait < 6000 && !all.done; ++wait) {
+        CScanSession::Progress some = session.TakeProgress();
+        all.rows.insert(all.rows.end(), some.rows.begin(), some.rows.end());
+        all.done = some.done;
+        if (!all.done) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    return all;
+}
+
+std::vector<std::string> Texts(const std::vector<CScanRowBuffer::Row>& rows) {
+    std::vector<std::string> texts;
+    for (const auto& row : rows) {
+        texts.push_back(*row.text + "=" + std::to_string(row.itemData));
+    }
+    return texts;
+}
+
+} // namespace
+
+TEST(ScanSession, ANewScanStopsTheRunningOneAndStartsFromNothing) {
+    TempDir first;
+    first.WriteFile("held.gba", BuildImage(BuildHeader(), 512));
+    first.WriteFile("other.gba", BuildImage(BuildHeader(), 512));
+    TempDir second;
+    second.WriteFile("b.bin", BuildImage(BuildHeader(), 512));
+    second.WriteFile("a.gba", BuildImage(BuildHeader(), 512));
+
+    CLoadGate gate(CLoadGate::Named("held.gba"));
+    CScanSession session;
+    session.SetOptions(gate.Options(1));
+    session.Start(first.Path());
+    ASSERT_TRUE(gate.WaitUntilReached(std::chrono::seconds(60)));
+    EXPECT_TRUE(session.IsRunning());
+
+    session.SetOptions({});
+    session.Start(second.Path()); // returns while the first load is still held
+    gate.Release();
+    const CScanSession::Progress progress = FollowToTheEnd(session);
+    ASSERT_TRUE(progress.done);
+    EXPECT_EQ(Texts(progress.rows), (std::vector<std::string>{"b.bin=0", "a.gba=1"}));
+    EXPECT_EQ(g_romEntries.GetSize(), 2u);
+    EXPECT_FALSE(session.IsRunning());
+    EXPECT_FALSE(session.TakeProgress().done); // the end is told once
+}

@@ -1,0 +1,153 @@
+// The native dialog driven in its own process, on a display: a scan of a
+// folder built here, the rows read back from the list view in sorted order,
+// the panel of the focused row, Enter ignored and Escape closing, and the
+// folder setting written at close and read at the next start.
+#include "winapp/CQuillbeyDlg.h"
+#include "app/core/resource.h"
+#include "tests/support/HeaderBuilder.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/ZipBuilder.h"
+#include "winapp/WideText.h"
+
+#include <commctrl.h>
+
+#include <fstream>
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+constexpr ULONGLONG kScanTimeoutMs = 60000;
+// ロム, "ROM" in katakana: outside every ANSI code page but Japanese.
+constexpr const char* kJapaneseName = "\xE3\x83\xAD\xE3\x83\xA0";
+
+// A header whose stored complement is 0x1F while its bytes call for 0x2A, and
+// whose logo is damaged.
+std::vector<std::uint8_t> FaultyImage() {
+    CartridgeHeader header = BuildHeader({.title = "ODD ONE", .logoIntact = false});
+    for (int unit = 0; unit < 256 && ReferenceComplement(header) != 0x2A; ++unit) {
+        header[0xB3] = static_cast<std::uint8_t>(unit);
+    }
+    header[0xBD] = 0x1F;
+    return BuildImage(header, 2048);
+}
+
+std::vector<std::uint8_t> GoodImage() {
+    return BuildImage(BuildHeader(), 1024);
+}
+
+// Handles the thread's messages as the dialog's message loop would, until
+// `done` holds; false when it does not within the time (a fault, not a hang).
+template <typename Done> bool PumpUntil(HWND dialog, Done done) {
+    const ULONGLONG deadline = GetTickCount64() + kScanTimeoutMs;
+    while (!done()) {
+        if (GetTickCount64() > deadline) {
+            return false;
+        }
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!IsWindow(dialog) || !IsDialogMessageW(dialog, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
+// Presses and releases `key` on `control`, and lets the loop handle it.
+void PressKey(HWND dialog, HWND control, WPARAM key) {
+    SetFocus(control);
+    PostMessageW(control, WM_KEYDOWN, key, 1);
+    PostMessageW(control, WM_KEYUP, key, 0xC0000001);
+    PumpUntil(dialog, [] {
+        MSG msg;
+        return PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) == 0;
+    });
+}
+
+std::wstring ItemText(HWND dialog, int controlId) {
+    wchar_t text[512] = {};
+    GetDlgItemTextW(dialog, controlId, text, 512);
+    return text;
+}
+
+std::vector<std::wstring> RowTexts(HWND list) {
+    std::vector<std::wstring> rows;
+    for (int row = 0; row < ListView_GetItemCount(list); ++row) {
+        wchar_t text[512] = {};
+        ListView_GetItemText(list, row, 0, text, 512);
+        rows.emplace_back(text);
+    }
+    return rows;
+}
+
+std::string FileText(const std::string& path) {
+    const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+// A dialog on `folder` with its settings in `settings`, its scan ended.
+HWND OpenDialog(CQuillbeyDlg& dlg, const std::string& settings) {
+    dlg.SetSettingsFiles(settings, "");
+    const HWND dialog = dlg.Create();
+    EXPECT_NE(dialog, nullptr);
+    EXPECT_TRUE(PumpUntil(dialog, [&] { return !dlg.IsBusy(); }));
+    return dialog;
+}
+
+} // namespace
+
+TEST(QuillbeyDlgWindows, ScansSortsShowsTheFocusedRowAndStoresTheFolder) {
+    TempDir dir;
+    const std::string roms = dir.MakeSubdir("roms");
+    dir.WriteFile("roms/zeta.gba", GoodImage());
+    dir.WriteFile("roms/Alpha.gba", GoodImage());
+    dir.WriteFile("roms/beta.GBA", FaultyImage());
+    WriteZip(dir / "roms/c.zip",
+             {{"readme.txt", TextBytes("no image")}, {"demo/d.agb", GoodImage()}});
+    dir.WriteText("roms/notes.txt", "no image");
+    const std::string settings = dir / "settings/quillbey.ini";
+
+    CQuillbeyDlg dlg(roms);
+    const HWND dialog = OpenDialog(dlg, settings);
+    const HWND list = GetDlgItem(dialog, IDC_ROMLIST);
+    EXPECT_EQ(RowTexts(list),
+              (std::vector<std::wstring>{L"Alpha.gba", L"beta.GBA", L"demo/d.agb", L"zeta.gba"}));
+
+    // The panel follows the focus.
+    ListView_SetItemState(list, 1, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+    EXPECT_EQ(ItemText(dialog, IDC_NAME), L"ODD ONE");
+    EXPECT_EQ(ItemText(dialog, IDC_COMPLEMENT), L"1Fh (2Ah)");
+    EXPECT_EQ(ItemText(dialog, IDC_CRC32), L"N/A");
+    EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_LOGOERROR), UINT{BST_CHECKED});
+    EXPECT_EQ(ItemText(dialog, IDC_COMPLEMENT + IDC_LABEL_OFFSET), L"Complement:");
+    ListView_SetItemState(list, 0, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+    EXPECT_EQ(ItemText(dialog, IDC_COMPLEMENT).find(L'('), std::wstring::npos);
+    EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_LOGOERROR), UINT{BST_UNCHECKED});
+
+    PressKey(dialog, list, VK_RETURN);
+    ASSERT_TRUE(IsWindow(dialog)) << "Enter closed the dialog";
+    EXPECT_FALSE(std::ifstream(settings).good()) << "written before the dialog closed";
+
+    PressKey(dialog, list, VK_ESCAPE);
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_EQ(FileText(settings), "[Settings]\nLast Directory=" + roms + "\n");
+}
+
+TEST(QuillbeyDlgWindows, AFolderOutsideTheAnsiCodePageIsStoredAndFoundAgain) {
+    TempDir dir;
+    const std::string folder = dir.MakeSubdir(kJapaneseName);
+    dir.WriteFile(std::string(kJapaneseName) + "/a.gba", GoodImage());
+    const std::string settings = dir / "quillbey.ini";
+    {
+        CQuillbeyDlg first(folder);
+        DestroyWindow(OpenDialog(first, settings));
+    }
+    CQuillbeyDlg second; // no folder given: the stored one
+    const HWND dialog = OpenDialog(second, settings);
+    EXPECT_EQ(ItemText(dialog, IDC_FOLDER), Utf8ToWide(folder));
+    EXPECT_EQ(RowTexts(GetDlgItem(dialog, IDC_ROMLIST)), std::vector<std::wstring>{L"a.gba"});
+}
