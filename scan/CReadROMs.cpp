@@ -81,16 +81,22 @@ void CReadROMs::Run(const std::shared_ptr<CScanPipeline>& pipeline) {
         return; // stopped while listing
     }
     // The other loads in flight run on helpers (no more than there are
-    // candidates); a helper that cannot be made leaves its share to the
-    // threads there are.
+    // candidates); more join when the storage makes loads wait.
     const std::size_t threads =
         std::min(static_cast<std::size_t>(pipeline->GetJobs()), pipeline->GetTotal());
-    for (std::size_t helper = 1; helper < threads; ++helper) {
-        if (!StartCountedThread(pipeline, [pipeline] { pipeline->Work(); })) {
-            break;
+    StartLoaders(pipeline, static_cast<int>(threads) - 1);
+    pipeline->Work([pipeline](int count) { StartLoaders(pipeline, count); });
+}
+
+void CReadROMs::StartLoaders(const std::shared_ptr<CScanPipeline>& pipeline, int count) {
+    for (int helper = 0; helper < count; ++helper) {
+        const bool started = StartCountedThread(pipeline, [pipeline] {
+            pipeline->Work([pipeline](int more) { StartLoaders(pipeline, more); });
+        });
+        if (!started) {
+            break; // the threads there are take its share
         }
     }
-    pipeline->Work();
 }
 
 std::vector<std::string> CReadROMs::GetSubfolders() const {

@@ -65,6 +65,8 @@ public:
 private:
     // The scan on the current thread: the listing, the helpers, the loads.
     static void Run(const std::shared_ptr<CScanPipeline>& pipeline);
+    // Starts `count` more threads loading for the scan.
+    static void StartLoaders(const std::shared_ptr<CScanPipeline>& pipeline, int count);
 
     std::string m_strFolder;
     // Shared with the scan's threads, which may outlive this object.

@@ -9,6 +9,8 @@
 #include "romio/CGbaRomLoader.h"
 
 #include <algorithm>
+#include <bit>
+#include <chrono>
 #include <thread>
 
 namespace {
@@ -17,7 +19,19 @@ constexpr std::uint32_t kHeaderBytes = 512;
 constexpr int kMaxJobs = 256;
 
 // Finished loads that may wait for an older one, per load in flight.
-constexpr std::size_t kWindowPerJob = 2;
+constexpr std::size_t kWindowPerJob = 8;
+
+// A load that takes this long has waited for its storage: from the page cache
+// a load takes microseconds, from a disk, a card reader or a share at least
+// a tenth of a millisecond.
+constexpr auto kStorageWait = std::chrono::microseconds(200);
+// The storage makes loads wait when this many of the last eight did; a
+// thread that lost its core for a moment delays one or two.
+constexpr int kWaitedOfLastEight = 4;
+
+int Cores() {
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
 
 // Loads in flight when the caller does not say. A folder in memory never
 // makes a read wait, so one load per core keeps it busy. Any other storage
@@ -25,8 +39,7 @@ constexpr std::size_t kWindowPerJob = 2;
 // flight hide the waits; when nothing waits (a cached folder), the extra
 // threads cost next to nothing.
 int DefaultJobs(const std::string& folder) {
-    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    return CFileSystem::IsInMemory(folder) ? cores : std::max(32, 4 * cores);
+    return CFileSystem::IsInMemory(folder) ? Cores() : std::max(32, 4 * Cores());
 }
 
 } // namespace
@@ -40,8 +53,10 @@ CScanPipeline::~CScanPipeline() = default;
 bool CScanPipeline::List() {
     // The listing, and the look at the storage, run outside the lock: a slow
     // folder must not hold up a stop.
-    const int jobs =
-        std::clamp(m_options.nJobs > 0 ? m_options.nJobs : DefaultJobs(m_strFolder), 1, kMaxJobs);
+    const bool jobsChosen = m_options.nJobs > 0;
+    const int maxJobs =
+        std::clamp(jobsChosen ? m_options.nJobs : DefaultJobs(m_strFolder), 1, kMaxJobs);
+    const int startJobs = jobsChosen ? maxJobs : std::min(maxJobs, Cores());
     CGbaRomLoader loader;
     CFolderSearch search;
     const int listError = search.List(m_strFolder, loader, m_options.bListSubfolders);
@@ -57,8 +72,9 @@ bool CScanPipeline::List() {
         return false;
     }
     m_nListError = listError;
-    m_nJobs = jobs;
-    m_window.resize(static_cast<std::size_t>(m_nJobs) * kWindowPerJob);
+    m_nJobs = startJobs;
+    m_nMaxJobs = maxJobs;
+    m_window.resize(static_cast<std::size_t>(m_nMaxJobs) * kWindowPerJob);
     m_search = std::move(search);
     m_groupEnd = std::move(groupEnd);
     m_nTotal = total;
@@ -99,7 +115,7 @@ std::unique_ptr<CRomEntry> CScanPipeline::Load(std::size_t index, CGbaRomLoader&
     return CReadROMs::MakeEntry(loader, header, m_pFolderPrefix, std::move(fileName));
 }
 
-void CScanPipeline::Work() {
+void CScanPipeline::Work(const AddLoaders& addLoaders) {
     CGbaRomLoader loader;
     std::string path;
     std::unique_lock lock(m_mutex);
@@ -112,7 +128,9 @@ void CScanPipeline::Work() {
         }
         const std::size_t index = m_nNext++;
         lock.unlock();
+        const auto start = std::chrono::steady_clock::now();
         std::unique_ptr<CRomEntry> entry = Load(index, loader, path);
+        const bool waited = std::chrono::steady_clock::now() - start >= kStorageWait;
         lock.lock();
         if (m_bStopped) {
             return; // what was read is dropped
@@ -122,7 +140,22 @@ void CScanPipeline::Work() {
             CommitReady();
             m_changed.notify_all();
         }
+        m_waitHistory = static_cast<std::uint8_t>(m_waitHistory << 1 | (waited ? 1 : 0));
+        const bool storageWaits = std::popcount(m_waitHistory) >= kWaitedOfLastEight;
+        if (const int more = storageWaits ? TakeMoreJobs() : 0; more > 0) {
+            lock.unlock();
+            addLoaders(more);
+            lock.lock();
+        }
     }
+}
+
+int CScanPipeline::TakeMoreJobs() {
+    const std::size_t unclaimed = m_nTotal - m_nNext;
+    const int more =
+        static_cast<int>(std::min(static_cast<std::size_t>(m_nMaxJobs - m_nJobs), unclaimed));
+    m_nJobs += more;
+    return more;
 }
 
 void CScanPipeline::CommitReady() {

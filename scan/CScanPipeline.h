@@ -6,6 +6,11 @@
 // file at a time would show. At most a window of candidates is claimed ahead
 // of the last one committed, which bounds the memory to the loads in flight.
 //
+// Unless the options say how many, a scan starts with one load per core and
+// adds the rest of its loads in flight once a load has had to wait for its
+// storage: on a folder the page cache holds, threads beyond the cores only
+// take turns at the lock.
+//
 // Stop() takes effect at once: the commits and the stop share one lock that
 // no thread holds while it reads a file, so a thread blocked in a read never
 // delays it, and once Stop() has returned nothing reaches the target or the
@@ -18,6 +23,8 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -36,8 +43,12 @@ public:
     // Lists the folder (once); an empty folder ends the scan here. Returns
     // false when the scan was stopped meanwhile.
     bool List();
-    // Loads and commits until every candidate is done or the scan stopped.
-    void Work();
+    // Starts `count` more threads that each call Work().
+    using AddLoaders = std::function<void(int count)>;
+    // Loads and commits until every candidate is done or the scan stopped;
+    // calls `addLoaders` (outside the lock) when the scan should read more at
+    // once.
+    void Work(const AddLoaders& addLoaders);
     void Stop();
     // Posts the end notice of a scan that could not run at all.
     void PostDoneWithoutScan();
@@ -49,7 +60,7 @@ public:
     // Waits until every thread of the scan has ended.
     void WaitForThreads();
 
-    // How many loads to keep in flight (decided by List()).
+    // How many loads to keep in flight from the start (decided by List()).
     int GetJobs() const;
     // How many candidates the listing found.
     std::size_t GetTotal() const;
@@ -68,6 +79,9 @@ private:
     // after the last. Called with m_mutex held.
     void CommitReady();
     void PostDoneOnce();
+    // Raises the loads in flight to the most allowed; returns how many more
+    // threads that takes. Called with m_mutex held.
+    int TakeMoreJobs();
     // Loads candidate `index` (outside the lock).
     std::unique_ptr<CRomEntry> Load(std::size_t index, class CGbaRomLoader& loader,
                                     std::string& path);
@@ -80,7 +94,9 @@ private:
 
     mutable std::mutex m_mutex; // guards everything below
     std::condition_variable m_changed;
-    int m_nJobs = 1;
+    int m_nJobs = 1;                // loads in flight now
+    int m_nMaxJobs = 1;             // and at most
+    std::uint8_t m_waitHistory = 0; // a bit per recent load: 1 when it waited
     bool m_bStopped = false;
     bool m_bDonePosted = false;
     int m_nListError = 0;

@@ -6,6 +6,7 @@
 // build can run just these (label "threads").
 #include "CRecordingScanTarget.h"
 #include "app/core/RomSort.h"
+#include "romio/CFileSystem.h"
 #include "scan/CReadROMs.h"
 #include "scan/CRomEntry.h"
 #include "scan/CRomEntryList.h"
@@ -17,7 +18,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
 #ifndef _WIN32
 #include <fcntl.h>
 #include <pthread.h>
@@ -244,3 +247,42 @@ TEST_P(WorkerTest, AThreadThatCannotStartStillDeliversDone) {
 }
 
 INSTANTIATE_TEST_SUITE_P(InFlight, WorkerTest, ::testing::Values(1, 2, 32));
+
+// Left to decide, a scan starts with a load per core and reads more at once
+// when its loads wait for the storage, still committing in scan order.
+TEST(WorkerGrowthTest, LoadsThatWaitMakeTheScanReadMoreAtOnce) {
+    TempDir dir;
+    if (CFileSystem::IsInMemory(dir.Path())) {
+        GTEST_SKIP()
+            << "a folder in memory never makes a load wait, so the scan keeps to the cores";
+    }
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int files = 64 + 8 * cores;
+    FillWithSmallImages(dir, files);
+    std::atomic<int> inFlight = 0;
+    std::atomic<int> mostInFlight = 0;
+    ScanOptions options;
+    options.beforeLoad = [&](const std::string&) {
+        const int now = ++inFlight;
+        int most = mostInFlight.load();
+        while (now > most && !mostInFlight.compare_exchange_weak(most, now)) {
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2)); // a slow device
+        --inFlight;
+    };
+    g_romEntries.RemoveAll();
+    CRecordingScanTarget target;
+    CReadROMs worker(target, dir.Path(), options);
+    worker.OnScanStart();
+
+    EXPECT_GT(mostInFlight.load(), cores);
+    EXPECT_THAT(target.GetViolations(), IsEmpty());
+    const std::vector<std::string> texts = target.GetRowTexts();
+    ASSERT_EQ(texts.size(), static_cast<std::size_t>(files));
+    for (int i = 0; i < files; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "f%05d.gba", i);
+        EXPECT_EQ(texts[static_cast<std::size_t>(i)], name);
+    }
+    g_romEntries.RemoveAll();
+}
