@@ -6,7 +6,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <utility>
 
 namespace {
 
@@ -69,22 +68,6 @@ std::optional<CRegularFile> CRegularFile::Adopt(std::intptr_t handle, FileError&
     }
     ::close(fd);
     return std::nullopt;
-}
-
-CRegularFile::CRegularFile(CRegularFile&& other) noexcept
-    : m_handle(std::exchange(other.m_handle, -1)), m_size(other.m_size) {}
-
-CRegularFile& CRegularFile::operator=(CRegularFile&& other) noexcept {
-    if (this != &other) {
-        Close();
-        m_handle = std::exchange(other.m_handle, -1);
-        m_size = other.m_size;
-    }
-    return *this;
-}
-
-CRegularFile::~CRegularFile() {
-    Close();
 }
 
 void CRegularFile::Close() {

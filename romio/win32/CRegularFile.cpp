@@ -8,7 +8,6 @@
 #include "WidePath.h"
 
 #include <algorithm>
-#include <utility>
 #include <windows.h>
 
 namespace {
@@ -110,22 +109,6 @@ std::optional<CRegularFile> CRegularFile::OpenListed(const std::string& path, Fi
         return Open(path, error);
     }
     return CRegularFile(reinterpret_cast<std::intptr_t>(opened->handle), opened->size);
-}
-
-CRegularFile::CRegularFile(CRegularFile&& other) noexcept
-    : m_handle(std::exchange(other.m_handle, -1)), m_size(other.m_size) {}
-
-CRegularFile& CRegularFile::operator=(CRegularFile&& other) noexcept {
-    if (this != &other) {
-        Close();
-        m_handle = std::exchange(other.m_handle, -1);
-        m_size = other.m_size;
-    }
-    return *this;
-}
-
-CRegularFile::~CRegularFile() {
-    Close();
 }
 
 void CRegularFile::Close() {
