@@ -1,10 +1,10 @@
 // Micro-benchmarks of the core: the header decoders, Load on a plain image and
 // on a ZIP archive, the sort comparison and the 100,000-row sort, the details
 // texts and the command line's per-entry output. Run by bench/run --micro.
-#include "app/core/RomDetailFields.h"
-#include "app/core/RomDetails.h"
-#include "app/core/RomSort.h"
-#include "app/core/TextConversion.h"
+#include "ui/RomDetailFields.h"
+#include "ui/RomDetails.h"
+#include "ui/RomSort.h"
+#include "ui/TextConversion.h"
 #include "cli/CJsonReportWriter.h"
 #include "cli/CTableReportWriter.h"
 #include "romio/CGbaRomLoader.h"

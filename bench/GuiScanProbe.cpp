@@ -17,7 +17,7 @@
 //        qb_gui_scan_probe --escape-after MS FOLDER
 //        qb_gui_scan_probe --switch-after MS FOLDER OTHER
 #include "CEventLoopProbe.h"
-#include "app/CQuillbeyDlg.h"
+#include "qt/CQuillbeyDlg.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,9 +2,9 @@
 #include "CFolderWalk.h"
 
 #include "CCliScanTarget.h"
-#include "app/core/ChosenFolder.h"
-#include "app/core/RomSort.h"
-#include "app/core/TextConversion.h"
+#include "ui/ChosenFolder.h"
+#include "ui/RomSort.h"
+#include "ui/TextConversion.h"
 #include "romio/CFileSystem.h"
 #include "scan/CReadROMs.h"
 #include "scan/CRomEntryList.h"

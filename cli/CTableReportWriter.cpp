@@ -4,9 +4,9 @@
 // large folder's cells would need.
 #include "CTableReportWriter.h"
 
-#include "app/core/RomDetailFields.h"
-#include "app/core/RomDetails.h"
-#include "app/core/TextConversion.h"
+#include "ui/RomDetailFields.h"
+#include "ui/RomDetails.h"
+#include "ui/TextConversion.h"
 #include "romio/CFileSystem.h"
 #include "scan/CRomEntry.h"
 

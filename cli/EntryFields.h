@@ -6,9 +6,9 @@
 #pragma once
 
 #include "CReportWriter.h"
-#include "app/core/RomDetailFields.h"
-#include "app/core/RomDetails.h"
-#include "app/core/TextConversion.h"
+#include "ui/RomDetailFields.h"
+#include "ui/RomDetails.h"
+#include "ui/TextConversion.h"
 #include "scan/CRomEntry.h"
 
 #include <cstdint>

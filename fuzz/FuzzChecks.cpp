@@ -1,8 +1,8 @@
 // The invariants behind both fuzz targets.
 #include "FuzzChecks.h"
 
-#include "app/core/RomDetails.h"
-#include "app/core/TextConversion.h"
+#include "ui/RomDetails.h"
+#include "ui/TextConversion.h"
 #include "header/CGbaHeaderDecoder.h"
 #include "romio/CRomLoader.h"
 #include "scan/CRomEntry.h"

@@ -1,9 +1,9 @@
 // The hyperlink label: colours, hover, fitting, opening and failure report.
 #include "CLinkLabel.h"
 
-#include "controls/core/FitToTextRect.h"
-#include "controls/core/LinkFallback.h"
-#include "controls/core/OpenErrorText.h"
+#include "ui/FitToTextRect.h"
+#include "ui/LinkFallback.h"
+#include "ui/OpenErrorText.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>

@@ -5,16 +5,16 @@
 
 #include "DialogUnits.h"
 #include "QuillbeyVersion.h"
-#include "app/core/CProfileIni.h"
-#include "app/core/ChosenFolder.h"
-#include "app/core/FolderSetting.h"
-#include "app/core/MakerInfo.h"
-#include "app/core/RomDetailFields.h"
-#include "app/core/RomSort.h"
-#include "app/core/ScanJobs.h"
-#include "app/core/TextConversion.h"
-#include "app/core/resource.h"
-#include "controls/CLinkLabel.h"
+#include "ui/CProfileIni.h"
+#include "ui/ChosenFolder.h"
+#include "ui/FolderSetting.h"
+#include "ui/MakerInfo.h"
+#include "ui/RomDetailFields.h"
+#include "ui/RomSort.h"
+#include "ui/ScanJobs.h"
+#include "ui/TextConversion.h"
+#include "ui/resource.h"
+#include "qt/CLinkLabel.h"
 #include "romio/CFileSystem.h"
 #include "scan/CRomEntryList.h"
 
@@ -120,7 +120,7 @@ std::string ToLocalPath(const QString& path) {
 
 // The browse button's image with its background in the button-face colour.
 QIcon BrowseIcon(const QColor& buttonFace) {
-    QImage image(QStringLiteral(":/res/bitmap135.bmp"));
+    QImage image(QStringLiteral(":/res/browse-folder.bmp"));
     if (image.isNull()) {
         return {};
     }
@@ -269,7 +269,7 @@ void CQuillbeyDlg::CreateWidgets() {
             break;
         case ControlKind::Banner: {
             auto* banner = new QLabel(this);
-            const QPixmap bannerImage(QStringLiteral(":/res/bitmap129.bmp"));
+            const QPixmap bannerImage(QStringLiteral(":/res/platform-banner.bmp"));
             banner->setPixmap(bannerImage);
             banner->setAccessibleName(QStringLiteral("Game Boy Advance"));
             banner->setGeometry(QRect(rect.topLeft(), bannerImage.size())); // its own size

@@ -4,8 +4,8 @@
 // sorted when the scan ends; the panel's texts come from ComputeRomDetails.
 #pragma once
 
-#include "app/core/CScanSession.h"
-#include "app/core/RomDetails.h"
+#include "ui/CScanSession.h"
+#include "ui/RomDetails.h"
 #include "scan/ScanOptions.h"
 
 #include <QDialog>

@@ -1,7 +1,7 @@
 // ROM list rows for the dialog's list view.
 #include "CRomListModel.h"
 
-#include "app/core/TextConversion.h"
+#include "ui/TextConversion.h"
 
 CRomListModel::CRomListModel(QObject* parent) : QAbstractListModel(parent) {}
 

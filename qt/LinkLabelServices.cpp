@@ -2,8 +2,8 @@
 #include "LinkLabelServices.h"
 
 #include "DesktopHandler.h"
-#include "controls/core/LinkFallback.h"
-#include "controls/core/OpenErrorText.h"
+#include "ui/LinkFallback.h"
+#include "ui/OpenErrorText.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -3,9 +3,9 @@
 #include "CLinkLabel.h"
 
 #include "WideText.h"
-#include "controls/core/FitToTextRect.h"
-#include "controls/core/LinkFallback.h"
-#include "controls/core/OpenErrorText.h"
+#include "ui/FitToTextRect.h"
+#include "ui/LinkFallback.h"
+#include "ui/OpenErrorText.h"
 
 #include <commctrl.h>
 #include <shellapi.h>

@@ -2,7 +2,7 @@
 #include "CQuillbeyApp.h"
 
 #include "CQuillbeyDlg.h"
-#include "app/core/ScanJobs.h"
+#include "ui/ScanJobs.h"
 
 #include <objbase.h>
 

@@ -7,8 +7,8 @@
 #pragma once
 
 #include "CLinkLabel.h"
-#include "app/core/CScanSession.h"
-#include "app/core/RomDetails.h"
+#include "ui/CScanSession.h"
+#include "ui/RomDetails.h"
 #include "scan/ScanOptions.h"
 
 #include <windows.h>

@@ -3,8 +3,8 @@
 // kind of name: quotation marks, backslashes, control characters, DEL, UTF-8
 // and names that are not UTF-8.
 #include "cli/CJsonReportWriter.h"
-#include "app/core/RomDetails.h"
-#include "app/core/TextConversion.h"
+#include "ui/RomDetails.h"
+#include "ui/TextConversion.h"
 #include "header/CGbaHeaderDecoder.h"
 #include "scan/CRomEntry.h"
 #include "tests/support/HeaderBuilder.h"

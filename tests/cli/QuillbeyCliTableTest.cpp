@@ -1,7 +1,7 @@
 // quillbey-cli's table: header line, column order and alignment, the FLAGS
 // texts, and the rows in the order the program shows them.
 #include "CliTest.h"
-#include "app/core/TextConversion.h"
+#include "ui/TextConversion.h"
 #include "tests/support/ZipBuilder.h"
 
 #include <gmock/gmock.h>

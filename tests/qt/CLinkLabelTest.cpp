@@ -3,8 +3,8 @@
 // desktop is replaced by recording fakes, so nothing is launched or shown.
 #include "ControlsTests.h"
 
-#include "controls/CLinkLabel.h"
-#include "controls/core/OpenErrorText.h"
+#include "qt/CLinkLabel.h"
+#include "ui/OpenErrorText.h"
 
 #include <QApplication>
 #include <QFontMetrics>

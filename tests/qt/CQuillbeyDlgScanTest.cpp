@@ -3,7 +3,7 @@
 // program with its own QApplication, so that the ThreadSanitizer run sees only
 // the dialog's and the worker's threads (Qt Test's runner adds a watchdog
 // thread whose handshakes happen inside uninstrumented Qt code).
-#include "app/CQuillbeyDlg.h"
+#include "qt/CQuillbeyDlg.h"
 #include "scan/CRomEntryList.h"
 #include "tests/support/CLoadGate.h"
 #include "tests/support/HeaderBuilder.h"

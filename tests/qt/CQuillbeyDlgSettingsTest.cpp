@@ -5,7 +5,7 @@
 // when it can (a text file keeps its other lines), and otherwise close all
 // the same, leave what is there as it was and say on stderr that the folder
 // was not stored.
-#include "app/CQuillbeyDlg.h"
+#include "qt/CQuillbeyDlg.h"
 #include "tests/support/HeaderBuilder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TreeSnapshot.h"

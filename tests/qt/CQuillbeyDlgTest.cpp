@@ -1,11 +1,11 @@
 // The main dialog driven as a user would: first run, browsing, sorting,
 // following the focus, the details panel, settings and stopping scans.
-#include "app/CQuillbeyDlg.h"
+#include "qt/CQuillbeyDlg.h"
 #include "QuillbeyVersion.h"
-#include "app/core/CProfileIni.h"
-#include "app/core/RomDetailFields.h"
+#include "ui/CProfileIni.h"
+#include "ui/RomDetailFields.h"
 #include "cli/CJsonReportWriter.h"
-#include "controls/CLinkLabel.h"
+#include "qt/CLinkLabel.h"
 #include "scan/CRomEntryList.h"
 #include "tests/support/HeaderBuilder.h"
 #include "tests/support/TempDir.h"

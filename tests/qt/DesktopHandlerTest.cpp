@@ -2,7 +2,7 @@
 // in folders built by the test.
 #include "ControlsTests.h"
 
-#include "controls/DesktopHandler.h"
+#include "qt/DesktopHandler.h"
 #include "tests/support/TempDir.h"
 
 #include <QTest>

@@ -1,8 +1,8 @@
 // How the desktop's program runner reports programs it cannot start.
 #include "ControlsTests.h"
 
-#include "controls/LinkLabelServices.h"
-#include "controls/core/OpenErrorText.h"
+#include "qt/LinkLabelServices.h"
+#include "ui/OpenErrorText.h"
 #include "tests/support/TempDir.h"
 
 #include <QTest>

@@ -5,7 +5,7 @@
 // followed by nothing. Built as its own executable so that a ThreadSanitizer
 // build can run just these (label "threads").
 #include "CRecordingScanTarget.h"
-#include "app/core/RomSort.h"
+#include "ui/RomSort.h"
 #include "romio/CFileSystem.h"
 #include "scan/CReadROMs.h"
 #include "scan/CRomEntry.h"

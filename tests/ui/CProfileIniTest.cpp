@@ -1,5 +1,5 @@
 // The settings file: round trip, other keys kept, damaged files survived.
-#include "app/core/CProfileIni.h"
+#include "ui/CProfileIni.h"
 #include "romio/CFileSystem.h"
 #include "tests/support/TempDir.h"
 

@@ -1,6 +1,6 @@
 // Rows from a scan worker to the dialog: complete rows in order, the end
 // notice, and nothing at all from a scan that is no longer the current one.
-#include "app/core/CScanRowBuffer.h"
+#include "ui/CScanRowBuffer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // A dialog's scans: every row handed over once with its entry, the end only
 // after the last row, and a new scan that stops the running one first.
-#include "app/core/CScanSession.h"
+#include "ui/CScanSession.h"
 #include "scan/CRomEntryList.h"
 #include "tests/support/CLoadGate.h"
 #include "tests/support/HeaderBuilder.h"

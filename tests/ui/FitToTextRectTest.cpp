@@ -1,7 +1,7 @@
 // Fitting a link label's rectangle to its text.
 #include "ControlsTests.h"
 
-#include "controls/core/FitToTextRect.h"
+#include "ui/FitToTextRect.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
 // The folder setting: which file it is read from, and what a write keeps.
-#include "app/core/FolderSetting.h"
+#include "ui/FolderSetting.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>

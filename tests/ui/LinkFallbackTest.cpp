@@ -2,7 +2,7 @@
 // argument vector it runs as, and the reading of desktop entry commands.
 #include "ControlsTests.h"
 
-#include "controls/core/LinkFallback.h"
+#include "ui/LinkFallback.h"
 
 #include <QStringList>
 #include <QTest>

@@ -1,7 +1,7 @@
 // The texts of the link label's failure box.
 #include "ControlsTests.h"
 
-#include "controls/core/OpenErrorText.h"
+#include "ui/OpenErrorText.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 // The ROM Info panel's content for one entry: the fixed-value gate, the nine
 // texts in their exact formats, the complement highlight and the logo tick.
-#include "app/core/RomDetails.h"
+#include "ui/RomDetails.h"
 #include "scan/CRomEntry.h"
 #include "tests/support/HeaderBuilder.h"
 

@@ -1,6 +1,6 @@
 // The order of the ROM list after a scan: by upper-cased display name, the
 // inner name of an archived image counting, equal names kept in scan order.
-#include "app/core/RomSort.h"
+#include "ui/RomSort.h"
 #include "scan/CRomEntry.h"
 #include "scan/CRomEntryList.h"
 

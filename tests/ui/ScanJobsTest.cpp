@@ -1,5 +1,5 @@
 // QUILLBEY_JOBS: a whole number of loads from 1 to 256, or the scan decides.
-#include "app/core/ScanJobs.h"
+#include "ui/ScanJobs.h"
 
 #include <gtest/gtest.h>
 

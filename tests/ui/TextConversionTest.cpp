@@ -1,5 +1,5 @@
 // Windows-1252 and file-name conversion to UTF-8.
-#include "app/core/TextConversion.h"
+#include "ui/TextConversion.h"
 
 #include <gtest/gtest.h>
 

@@ -2,12 +2,12 @@
 // folder built here, the rows read back from the list view in sorted order,
 // the panel of the focused row, Enter ignored and Escape closing, and the
 // folder setting written at close and read at the next start.
-#include "winapp/CQuillbeyDlg.h"
-#include "app/core/resource.h"
+#include "win32/CQuillbeyDlg.h"
+#include "ui/resource.h"
 #include "tests/support/HeaderBuilder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ZipBuilder.h"
-#include "winapp/WideText.h"
+#include "win32/WideText.h"
 
 #include <commctrl.h>
 
