@@ -1,35 +1,29 @@
-// The main dialog: the folder field and browse button, the ROM list, the ROM
-// Info panel and the two link labels. It shows what the window-free code
-// computes: rows come from the scan worker through a CScanSession and are
-// sorted when the scan ends; the panel's texts come from ComputeRomDetails.
+// The main dialog in Qt: the folder field and browse button, the ROM list,
+// the ROM Info panel and the two link labels. It draws what its
+// CQuillbeyDlgCore decides and forwards the user's events to it.
 #pragma once
 
-#include "ui/CScanSession.h"
-#include "ui/RomDetails.h"
-#include "scan/ScanOptions.h"
+#include "ui/CQuillbeyDlgCore.h"
+#include "ui/IQuillbeyDlgView.h"
 
 #include <QDialog>
 #include <QIcon>
 #include <functional>
-#include <future>
 #include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "CRomListModel.h"
-
 class CLinkLabel;
-class DialogUnits;
+class CRomListModel;
 class QCheckBox;
-class QLabel;
 class QLineEdit;
+class QListView;
+class QMimeData;
 class QPushButton;
 class QTimer;
-class QListView;
 
-class CQuillbeyDlg : public QDialog {
+class CQuillbeyDlg : public QDialog, private IQuillbeyDlgView {
     Q_OBJECT
 
 public:
@@ -39,18 +33,16 @@ public:
     // `startFolder`: a folder to show and scan at start instead of the stored one.
     explicit CQuillbeyDlg(std::optional<std::string> startFolder = std::nullopt,
                           QWidget* parent = nullptr);
-    ~CQuillbeyDlg() override;
+    ~CQuillbeyDlg() override = default;
 
     // Replaces the folder picker (tests drive the dialog through this).
     void SetFolderPicker(FolderPicker picker) { m_pickFolder = std::move(picker); }
-    // How the next scans run.
-    void SetScanOptions(ScanOptions options) { m_scan.SetOptions(std::move(options)); }
-
+    void SetScanOptions(ScanOptions options) { m_core.SetScanOptions(std::move(options)); }
     // Starts showing and scanning `folder` as if it had been picked.
-    void ChooseFolder(const std::string& folder);
+    void ChooseFolder(const std::string& folder) { m_core.ChooseFolder(folder); }
 
-    bool IsBusy() const { return m_bBusy; }
-    const std::string& GetFolder() const { return m_strFolder; }
+    bool IsBusy() const { return m_core.IsBusy(); }
+    const std::string& GetFolder() const { return m_core.GetFolder(); }
 
     // Controls, for the tests.
     QPushButton* BrowseButton() const { return m_btnBrowse; }
@@ -59,13 +51,9 @@ public:
     QCheckBox* LogoErrorBox() const { return m_chkLogoError; }
     QLineEdit* FolderField() const { return m_editFolder; }
     // The value field of a detail field, by its control ID.
-    QLineEdit* DetailField(int controlId) const;
-    // The nine detail fields in screen order.
-    std::vector<QLineEdit*> DetailFields() const;
-    QLineEdit* ComplementField() const;
+    QLineEdit* DetailField(int controlId) const { return m_detailFields.at(controlId); }
     CLinkLabel* WebLink() const { return m_lnkWeb; }
     CLinkLabel* MailLink() const { return m_lnkMail; }
-    bool IsComplementHighlighted() const { return m_details.m_bHighlightComplement; }
 
 public slots:
     void accept() override; // Enter: nothing
@@ -77,47 +65,32 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // IQuillbeyDlgView
+    void UpdateData(const QuillbeyDlgTexts& texts) override;
+    void ShowRows(RowChange change, int count, const std::vector<int>& newRowOf) override;
+    void SetBusy(bool busy) override;
+    void SetLogoErrorTick(bool ticked) override;
+    void CopyToClipboard(const std::string& text) override;
+    void ShowError(const std::string& caption, const std::string& text) override;
+
     void CreateWidgets();
+    QWidget* CreateControl(int kind, int controlId);
     void ConnectWidgets();
     void OnInitDialog();
-    void OnDestroy();
-
     void OnBrowse();
-    void OnFlushTimer();
-    void OnScanDone();
-    void OnSortDone();
-    void OnItemChangedRomList();
-    void OnLogoErrorClicked();
-    void OnCopyDetails();
-    void ClearDetails();
-    void UpdateData(bool saveAndValidate);
-    void ShowValue(QLineEdit* field, const std::string& text8Bit);
-    void ApplyFieldColours();
-    void AppendRows(const std::vector<CScanRowBuffer::Row>& taken);
-    void StopScan();
-    void SetBusy(bool busy);
-    const CRomEntry* FocusedEntry() const;
+    int FocusedRow() const;
+    static std::vector<std::string> DroppedPaths(const QMimeData* mime);
 
-    // Members in the order the dialog declares them.
-    std::string m_strLastFolder;
-    CScanSession m_scan; // the worker last started, and what it found
-    bool m_bBusy = false;
+    CQuillbeyDlgCore m_core;
     QPushButton* m_btnBrowse = nullptr;
     QCheckBox* m_chkLogoError = nullptr;
     QListView* m_lstRoms = nullptr;
-    std::string m_strFolder;
-    RomDetails m_details; // the panel's nine texts, highlight and tick
-    CLinkLabel* m_lnkMail = nullptr;
-    CLinkLabel* m_lnkWeb = nullptr;
-    QIcon m_hIcon;
-
     QLineEdit* m_editFolder = nullptr;
     std::map<int, QLineEdit*> m_detailFields; // by control ID
+    CLinkLabel* m_lnkMail = nullptr;
+    CLinkLabel* m_lnkWeb = nullptr;
     CRomListModel* m_romModel = nullptr;
     QTimer* m_flushTimer = nullptr;
-    // The rows' order, sorted off the dialog's thread when a scan ends.
-    std::future<std::vector<std::int32_t>> m_sortedOrder;
+    QIcon m_hIcon;
     FolderPicker m_pickFolder;
-    std::optional<std::string> m_startFolder;
-    bool m_bDestroyed = false;
 };

@@ -75,6 +75,9 @@ public:
     // Where the old Windows program kept its settings, quillbey.ini in the
     // Windows folder, to take the last folder over from once; "" elsewhere.
     static std::string LegacySettingsPath();
+    // Text as that older program wrote it (the system's ANSI code page on
+    // Windows), in UTF-8; elsewhere the bytes as they are.
+    static std::string LegacyTextToUtf8(std::string_view text);
     // The system's words for an error code (errno, or GetLastError() on
     // Windows), as one clause without a final period.
     static std::string ErrorText(int code);

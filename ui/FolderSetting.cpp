@@ -2,6 +2,8 @@
 #include "FolderSetting.h"
 
 #include "CProfileIni.h"
+#include "TextConversion.h"
+#include "romio/CFileSystem.h"
 
 #include <optional>
 
@@ -24,7 +26,10 @@ StoredFolder ReadFolderSetting(const std::string& path, const std::string& legac
     }
     if (!legacyPath.empty()) {
         if (std::optional<std::string> folder = ReadFrom(legacyPath)) {
-            return {std::move(*folder), true};
+            // Older versions wrote that file in the system's code page.
+            return {IsValidUtf8(*folder) ? std::move(*folder)
+                                         : CFileSystem::LegacyTextToUtf8(*folder),
+                    true};
         }
     }
     return {};

@@ -11,7 +11,7 @@
 
 struct StoredFolder {
     std::string folder;      // "" when neither file holds one
-    bool fromLegacy = false; // read from the older file, in that file's encoding
+    bool fromLegacy = false; // read from the older file (its text turned into UTF-8)
 };
 
 // The stored folder from `path`; when that file has no "Last Directory" (or

@@ -45,5 +45,15 @@ consteval const RomDetailField& RomDetailFieldByKey(std::string_view key) {
     throw "no such detail field";
 }
 
+// The field shown by the control `controlId`; the first field for an ID the table lacks.
+constexpr const RomDetailField& RomDetailFieldById(int controlId) {
+    for (const RomDetailField& field : kRomDetailFields) {
+        if (field.nControlId == controlId) {
+            return field;
+        }
+    }
+    return kRomDetailFields.front();
+}
+
 // The label of the "Logo Error" box, the tenth thing the panel shows.
 inline constexpr std::string_view kLogoErrorLabel = "Logo Error";

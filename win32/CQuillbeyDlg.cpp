@@ -1,25 +1,17 @@
-// The main dialog on Windows: initialisation from template 102, folder choice
-// and scan control, the ROM Info panel and its colours, and the folder
-// setting read at start and written at close.
+// The main dialog on Windows: the dialog procedure, the controls of template
+// 102 and the view its core draws through.
 #include "CQuillbeyDlg.h"
 
 #include "LegacySettings.h"
+#include "ShellServices.h"
 #include "WideText.h"
 #include "ui/CProfileIni.h"
-#include "ui/ChosenFolder.h"
-#include "ui/FolderSetting.h"
 #include "ui/MakerInfo.h"
 #include "ui/RomDetailFields.h"
-#include "ui/RomSort.h"
-#include "ui/TextConversion.h"
 #include "ui/resource.h"
-#include "romio/CFileSystem.h"
-#include "scan/CRomEntryList.h"
 
 #include <commctrl.h>
-#include <shlobj.h>
-
-#include <cstdio>
+#include <shellapi.h>
 
 namespace {
 
@@ -41,40 +33,6 @@ HINSTANCE ModuleInstance() {
     return GetModuleHandleW(nullptr);
 }
 
-// The list view and tooltip classes of the common controls.
-void RegisterCommonControls() {
-    const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
-                                                             ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
-}
-
-std::optional<std::string> BrowseForFolder(HWND owner) {
-    wchar_t displayName[MAX_PATH] = {};
-    BROWSEINFOW browse{};
-    browse.hwndOwner = owner;
-    browse.pszDisplayName = displayName;
-    browse.lpszTitle = L"Select Folder.";
-    browse.ulFlags = BIF_RETURNONLYFSDIRS;
-    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
-    if (chosen == nullptr) {
-        return std::nullopt;
-    }
-    wchar_t path[MAX_PATH] = {};
-    const BOOL isPath = SHGetPathFromIDListW(chosen, path);
-    CoTaskMemFree(chosen);
-    // A folder without a file-system path cannot be scanned: as if cancelled.
-    if (!isPath) {
-        return std::nullopt;
-    }
-    return WideToUtf8(path);
-}
-
-int CALLBACK CompareRows(LPARAM itemData1, LPARAM itemData2, LPARAM entries) {
-    return CompareRomRows(static_cast<std::int32_t>(itemData1),
-                          static_cast<std::int32_t>(itemData2),
-                          *reinterpret_cast<const CRomEntryList*>(entries));
-}
-
 void SetText(HWND dialog, int controlId, std::string_view utf8) {
     SetDlgItemTextW(dialog, controlId, Utf8ToWide(utf8).c_str());
 }
@@ -82,9 +40,10 @@ void SetText(HWND dialog, int controlId, std::string_view utf8) {
 } // namespace
 
 CQuillbeyDlg::CQuillbeyDlg(std::optional<std::string> startFolder)
-    : m_hIcon(LoadIconW(ModuleInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME))),
-      m_pickFolder(BrowseForFolder), m_startFolder(std::move(startFolder)),
-      m_strSettingsPath(CProfileIni::DefaultPath()), m_strLegacySettingsPath(LegacySettingsFile()) {
+    : CDialog(IDD_QUILLBEY_DIALOG),
+      m_core(*this, {CProfileIni::DefaultPath(), LegacySettingsFile()}, std::move(startFolder)),
+      m_hIcon(LoadIconW(ModuleInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME))),
+      m_pickFolder(BrowseForFolder) {
     m_hSmallIcon = static_cast<HICON>(LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME),
                                                  IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                                  GetSystemMetrics(SM_CYSMICON), 0));
@@ -92,53 +51,15 @@ CQuillbeyDlg::CQuillbeyDlg(std::optional<std::string> startFolder)
 
 CQuillbeyDlg::~CQuillbeyDlg() {
     if (m_hWnd != nullptr) {
-        DestroyWindow(m_hWnd);
+        DestroyWindow(m_hWnd); // while this object's handlers are still there
     }
-    StopScan();
     if (m_hSmallIcon != nullptr) {
         DestroyIcon(m_hSmallIcon);
     }
 }
 
 void CQuillbeyDlg::SetSettingsFiles(std::string path, std::string legacyPath) {
-    m_strSettingsPath = std::move(path);
-    m_strLegacySettingsPath = std::move(legacyPath);
-}
-
-INT_PTR CQuillbeyDlg::DoModal(HWND owner) {
-    RegisterCommonControls();
-    m_bModal = true;
-    return DialogBoxParamW(ModuleInstance(), MAKEINTRESOURCEW(IDD_QUILLBEY_DIALOG), owner,
-                           DialogProc, reinterpret_cast<LPARAM>(this));
-}
-
-HWND CQuillbeyDlg::Create(HWND owner) {
-    RegisterCommonControls();
-    m_bModal = false;
-    return CreateDialogParamW(ModuleInstance(), MAKEINTRESOURCEW(IDD_QUILLBEY_DIALOG), owner,
-                              DialogProc, reinterpret_cast<LPARAM>(this));
-}
-
-INT_PTR CALLBACK CQuillbeyDlg::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
-        reinterpret_cast<CQuillbeyDlg*>(lParam)->m_hWnd = hwnd;
-    }
-    auto* dlg = reinterpret_cast<CQuillbeyDlg*>(GetWindowLongPtrW(hwnd, DWLP_USER));
-    if (dlg == nullptr) {
-        return FALSE; // messages before WM_INITDIALOG
-    }
-    const INT_PTR result = dlg->OnMessage(message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, DWLP_USER, 0);
-        dlg->m_hWnd = nullptr;
-    }
-    return result;
-}
-
-INT_PTR CQuillbeyDlg::SetResult(LRESULT result) {
-    SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
-    return TRUE;
+    m_core.SetSettingsFiles({std::move(path), std::move(legacyPath)});
 }
 
 INT_PTR CQuillbeyDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -151,14 +72,8 @@ INT_PTR CQuillbeyDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return reinterpret_cast<INT_PTR>(m_hIcon);
     case WM_COMMAND:
         return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-    case WM_NOTIFY: {
-        const auto* notice = reinterpret_cast<const NMHDR*>(lParam);
-        if (notice->idFrom == IDC_ROMLIST && notice->code == LVN_ITEMCHANGED) {
-            OnItemChangedRomList();
-            return SetResult(0);
-        }
-        return FALSE;
-    }
+    case WM_NOTIFY:
+        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
         return reinterpret_cast<INT_PTR>(
@@ -168,8 +83,11 @@ INT_PTR CQuillbeyDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                                                                            : FALSE;
     case WM_TIMER:
         if (wParam == kFlushTimerId) {
-            OnFlushTimer();
+            m_core.OnTimer();
         }
+        return TRUE;
+    case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(wParam));
         return TRUE;
     case WM_DESTROY:
         OnDestroy();
@@ -182,8 +100,7 @@ INT_PTR CQuillbeyDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 bool CQuillbeyDlg::OnCommand(WORD id, WORD code, HWND control) {
     switch (id) {
     case IDOK:
-        OnOK();
-        return true;
+        return true; // Enter does nothing; the dialog has no OK button
     case IDCANCEL:
         OnCancel();
         return true;
@@ -194,7 +111,7 @@ bool CQuillbeyDlg::OnCommand(WORD id, WORD code, HWND control) {
         return true;
     case IDC_LOGOERROR:
         if (code == BN_CLICKED) {
-            OnLogoErrorClicked();
+            m_core.OnLogoErrorClicked();
         }
         return true;
     case IDC_WEBLINK:
@@ -208,13 +125,39 @@ bool CQuillbeyDlg::OnCommand(WORD id, WORD code, HWND control) {
     }
 }
 
+INT_PTR CQuillbeyDlg::OnNotify(const NMHDR& notice) {
+    if (notice.idFrom != IDC_ROMLIST) {
+        return FALSE;
+    }
+    switch (notice.code) {
+    case LVN_ITEMCHANGED:
+    case LVN_ODSTATECHANGED:
+        m_core.OnItemChangedRomList(FocusedRow());
+        return SetResult(0);
+    case LVN_GETDISPINFOW:
+        OnGetDispInfo(reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&notice))->item);
+        return SetResult(0);
+    case LVN_KEYDOWN:
+        if (reinterpret_cast<const NMLVKEYDOWN&>(notice).wVKey == 'C' &&
+            GetKeyState(VK_CONTROL) < 0) {
+            m_core.OnCopy(FocusedRow());
+        }
+        return SetResult(0);
+    default:
+        return FALSE;
+    }
+}
+
 BOOL CQuillbeyDlg::OnInitDialog() {
     m_btnBrowse = GetDlgItem(m_hWnd, IDC_BROWSE);
     m_chkLogoError = GetDlgItem(m_hWnd, IDC_LOGOERROR);
     m_lstRoms = GetDlgItem(m_hWnd, IDC_ROMLIST);
     m_lnkMail.Attach(GetDlgItem(m_hWnd, IDC_MAILLINK));
     m_lnkWeb.Attach(GetDlgItem(m_hWnd, IDC_WEBLINK));
-    ShowFieldLabels();
+    for (const RomDetailField& field : kRomDetailFields) {
+        SetText(m_hWnd, field.nControlId + IDC_LABEL_OFFSET, field.label);
+    }
+    SetText(m_hWnd, IDC_LOGOERROR, kLogoErrorLabel);
 
     SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL,
@@ -234,33 +177,15 @@ BOOL CQuillbeyDlg::OnInitDialog() {
     ListView_InsertColumn(m_lstRoms, 0, &column);
     ListView_SetExtendedListViewStyleEx(m_lstRoms, 0, LVS_EX_FULLROWSELECT);
 
-    StoredFolder stored = ReadFolderSetting(m_strSettingsPath, m_strLegacySettingsPath);
-    // Older versions wrote the file in the ANSI code page.
-    m_strLastFolder = stored.fromLegacy && !IsValidUtf8(stored.folder) ? AnsiToUtf8(stored.folder)
-                                                                       : std::move(stored.folder);
-    UpdateData(false);
-
     m_lnkMail.SetTarget(std::string("mailto:") + MakerInfo::kMailAddress);
     m_lnkMail.SetUnderlined(false);
     m_lnkMail.SetLinkColors(kLinkColour, kVisitedColour, kHoverColour);
     m_lnkWeb.SetLinkColors(kLinkColour, kVisitedColour, kHoverColour);
-
     SetBrowseBitmap();
+    DragAcceptFiles(m_hWnd, TRUE);
 
-    // A folder given at start wins; else the stored folder, when it still exists.
-    if (m_startFolder) {
-        ChooseFolder(*m_startFolder);
-    } else if (CFileSystem::IsFolder(m_strLastFolder)) {
-        ChooseFolder(m_strLastFolder);
-    }
+    m_core.OnInitDialog();
     return TRUE; // the focus goes to the first tab stop, the browse button
-}
-
-void CQuillbeyDlg::ShowFieldLabels() {
-    for (const RomDetailField& field : kRomDetailFields) {
-        SetText(m_hWnd, field.nControlId + IDC_LABEL_OFFSET, field.label);
-    }
-    SetText(m_hWnd, IDC_LOGOERROR, kLogoErrorLabel);
 }
 
 void CQuillbeyDlg::SetBrowseBitmap() {
@@ -287,27 +212,14 @@ bool CQuillbeyDlg::OnPaint() {
     return true;
 }
 
-void CQuillbeyDlg::OnOK() {
-    // Enter does nothing; the dialog has no OK button.
-}
-
 void CQuillbeyDlg::OnCancel() {
-    if (m_bModal) {
-        EndDialog(m_hWnd, IDCANCEL);
-    } else {
-        DestroyWindow(m_hWnd);
-    }
+    m_core.OnDestroy(); // while the window is still there to own an error box
+    EndDialog(IDCANCEL);
 }
 
 void CQuillbeyDlg::OnDestroy() {
-    StopScan();
-    UpdateData(true);
-    // A run in which no folder was chosen keeps what was stored.
-    const std::string& folder = m_strFolder.empty() ? m_strLastFolder : m_strFolder;
-    if (const int error = WriteFolderSetting(m_strSettingsPath, folder); error != 0) {
-        std::fprintf(stderr, "quillbey: cannot save the last folder to %s: %s\n",
-                     m_strSettingsPath.c_str(), CFileSystem::ErrorText(error).c_str());
-    }
+    m_core.OnDestroy();
+    KillTimer(m_hWnd, kFlushTimerId);
     if (m_hBrowseBitmap != nullptr) {
         SendMessageW(m_btnBrowse, BM_SETIMAGE, IMAGE_BITMAP, 0);
         DeleteObject(m_hBrowseBitmap);
@@ -316,47 +228,31 @@ void CQuillbeyDlg::OnDestroy() {
 }
 
 void CQuillbeyDlg::OnBrowse() {
-    if (const std::optional<std::string> chosen = m_pickFolder(m_hWnd)) {
-        ChooseFolder(*chosen);
+    m_core.OnBrowse(m_pickFolder(m_hWnd));
+}
+
+void CQuillbeyDlg::OnDropFiles(HDROP drop) {
+    std::vector<std::string> paths(DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0));
+    for (UINT i = 0; i < paths.size(); ++i) {
+        std::wstring path(DragQueryFileW(drop, i, nullptr, 0), L'\0');
+        DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size() + 1));
+        paths[i] = WideToUtf8(path);
     }
+    DragFinish(drop);
+    m_core.OnDrop(paths);
 }
 
-void CQuillbeyDlg::ChooseFolder(const std::string& folder) {
-    // Never two workers: a running scan is stopped first, without waiting.
-    StopScan();
-
-    m_strFolder = folder;
-    m_strLastFolder = folder;
-    UpdateData(false);
-    ListView_DeleteAllItems(m_lstRoms);
-
-    const ChosenFolder chosen = SplitChosenFolder(m_strFolder);
-    m_strFolder = chosen.shown;
-
-    SetBusy(true);
-    SetTimer(m_hWnd, kFlushTimerId, kFlushIntervalMs, nullptr);
-    m_scan.Start(chosen.scan); // empties the entry list; rows and count start at 0
-}
-
-void CQuillbeyDlg::StopScan() {
-    m_scan.Stop();
-    if (m_hWnd != nullptr) {
-        KillTimer(m_hWnd, kFlushTimerId);
-    }
-    SetBusy(false);
-}
-
-void CQuillbeyDlg::SetBusy(bool busy) {
-    if (m_bBusy == busy) {
+void CQuillbeyDlg::OnGetDispInfo(LVITEMW& item) {
+    if ((item.mask & LVIF_TEXT) == 0 || item.pszText == nullptr || item.cchTextMax <= 0) {
         return;
     }
-    m_bBusy = busy;
-    // The pointer over the list changes now, not at the next mouse move.
-    POINT cursor{};
-    if (m_lstRoms != nullptr && GetCursorPos(&cursor) && WindowFromPoint(cursor) == m_lstRoms) {
-        SendMessageW(m_lstRoms, WM_SETCURSOR, reinterpret_cast<WPARAM>(m_lstRoms),
-                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    }
+    std::string scratch;
+    m_strRowText = Utf8ToWide(m_core.RowText(item.iItem, scratch));
+    lstrcpynW(item.pszText, m_strRowText.c_str(), item.cchTextMax);
+}
+
+int CQuillbeyDlg::FocusedRow() const {
+    return ListView_GetNextItem(m_lstRoms, -1, LVNI_FOCUSED);
 }
 
 bool CQuillbeyDlg::OnSetCursor(HWND window, WORD hitTest) {
@@ -365,76 +261,6 @@ bool CQuillbeyDlg::OnSetCursor(HWND window, WORD hitTest) {
     }
     SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
     return true;
-}
-
-void CQuillbeyDlg::OnFlushTimer() {
-    const CScanSession::Progress progress = m_scan.TakeProgress();
-    AppendRows(progress.rows);
-    if (progress.done) {
-        OnScanDone();
-    }
-}
-
-void CQuillbeyDlg::AppendRows(const std::vector<CScanRowBuffer::Row>& rows) {
-    if (rows.empty()) {
-        return;
-    }
-    SendMessageW(m_lstRoms, WM_SETREDRAW, FALSE, 0);
-    LVITEMW item{};
-    item.mask = LVIF_TEXT | LVIF_PARAM;
-    item.iItem = ListView_GetItemCount(m_lstRoms);
-    for (const CScanRowBuffer::Row& row : rows) {
-        std::wstring text = Utf8ToWide(FileNameToUtf8(*row.text));
-        item.pszText = text.data();
-        item.lParam = row.itemData;
-        item.iItem = ListView_InsertItem(m_lstRoms, &item) + 1;
-    }
-    SendMessageW(m_lstRoms, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(m_lstRoms, nullptr, TRUE);
-}
-
-void CQuillbeyDlg::OnScanDone() {
-    if (!m_bBusy) {
-        return;
-    }
-    KillTimer(m_hWnd, kFlushTimerId);
-    ListView_SortItems(m_lstRoms, CompareRows, reinterpret_cast<LPARAM>(&g_romEntries));
-    SetBusy(false);
-}
-
-void CQuillbeyDlg::OnItemChangedRomList() {
-    if (m_bBusy) {
-        return;
-    }
-    const int focused = ListView_GetNextItem(m_lstRoms, -1, LVNI_FOCUSED);
-    if (focused < 0) {
-        return;
-    }
-    ClearDetails();
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = focused;
-    ListView_GetItem(m_lstRoms, &item);
-    if (const CRomEntry* entry = g_romEntries.GetAt(static_cast<std::size_t>(item.lParam))) {
-        m_details = ComputeRomDetails(*entry);
-        SetCheck(m_details.m_bLogoError ? BST_CHECKED : BST_UNCHECKED);
-    }
-    UpdateData(false);
-}
-
-void CQuillbeyDlg::ClearDetails() {
-    m_details = RomDetails{};
-    SetCheck(BST_UNCHECKED);
-}
-
-void CQuillbeyDlg::OnLogoErrorClicked() {
-    // The box ticked or cleared itself on the click; only the panel may set it.
-    const LRESULT state = SendMessageW(m_chkLogoError, BM_GETCHECK, 0, 0);
-    SetCheck(state == BST_UNCHECKED ? BST_CHECKED : BST_UNCHECKED);
-}
-
-void CQuillbeyDlg::SetCheck(int state) {
-    SendMessageW(m_chkLogoError, BM_SETCHECK, static_cast<WPARAM>(state), 0);
 }
 
 HBRUSH CQuillbeyDlg::OnCtlColor(UINT message, HDC dc, HWND control) {
@@ -448,23 +274,68 @@ HBRUSH CQuillbeyDlg::OnCtlColor(UINT message, HDC dc, HWND control) {
     if (control == m_lnkMail.GetSafeHwnd()) {
         return m_lnkMail.CtlColor(dc, brush);
     }
-    if (GetDlgCtrlID(control) == IDC_COMPLEMENT && m_details.m_bHighlightComplement) {
+    if (GetDlgCtrlID(control) == IDC_COMPLEMENT && m_bHighlightComplement) {
         SetTextColor(dc, kHighlightText);
         SetBkColor(dc, kHighlightBack);
     }
     return brush;
 }
 
-void CQuillbeyDlg::UpdateData(bool saveAndValidate) {
-    if (saveAndValidate) {
-        // Every field is read-only and shows a member's text; the members hold
-        // the exact text, so nothing is read back.
-        return;
+void CQuillbeyDlg::UpdateData(const QuillbeyDlgTexts& texts) {
+    SetText(m_hWnd, IDC_FOLDER, texts.strFolder);
+    for (std::size_t i = 0; i < kRomDetailFields.size(); ++i) {
+        SetText(m_hWnd, kRomDetailFields[i].nControlId, texts.values[i]);
     }
-    SetText(m_hWnd, IDC_FOLDER, m_strFolder);
-    for (const RomDetailField& field : kRomDetailFields) {
-        SetText(m_hWnd, field.nControlId, Cp1252ToUtf8(field.TextOf(m_details)));
-    }
+    m_bHighlightComplement = texts.bHighlightComplement;
     // Its colours may have changed with the same text.
     InvalidateRect(GetDlgItem(m_hWnd, IDC_COMPLEMENT), nullptr, TRUE);
+    SetLogoErrorTick(texts.bLogoError);
+}
+
+void CQuillbeyDlg::ShowRows(RowChange change, int count, const std::vector<int>& newRowOf) {
+    if (change == RowChange::Cleared) {
+        ListView_DeleteAllItems(m_lstRoms);
+        return;
+    }
+    const int focused = FocusedRow();
+    ListView_SetItemCountEx(m_lstRoms, count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    if (change == RowChange::Reordered) {
+        // The focused (and selected) row stays on its image.
+        const auto moved = static_cast<std::size_t>(focused);
+        if (focused >= 0 && moved < newRowOf.size() && newRowOf[moved] >= 0) {
+            const UINT state = ListView_GetItemState(m_lstRoms, focused, LVIS_SELECTED);
+            ListView_SetItemState(m_lstRoms, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+            ListView_SetItemState(m_lstRoms, newRowOf[moved], state | LVIS_FOCUSED,
+                                  LVIS_SELECTED | LVIS_FOCUSED);
+        }
+        InvalidateRect(m_lstRoms, nullptr, TRUE);
+    }
+}
+
+void CQuillbeyDlg::SetBusy(bool busy) {
+    m_bBusy = busy;
+    if (busy) {
+        SetTimer(m_hWnd, kFlushTimerId, kFlushIntervalMs, nullptr);
+    } else {
+        KillTimer(m_hWnd, kFlushTimerId);
+    }
+    // The pointer over the list changes now, not at the next mouse move.
+    POINT cursor{};
+    if (GetCursorPos(&cursor) && WindowFromPoint(cursor) == m_lstRoms) {
+        SendMessageW(m_lstRoms, WM_SETCURSOR, reinterpret_cast<WPARAM>(m_lstRoms),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    }
+}
+
+void CQuillbeyDlg::SetLogoErrorTick(bool ticked) {
+    SendMessageW(m_chkLogoError, BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void CQuillbeyDlg::CopyToClipboard(const std::string& text) {
+    CopyTextToClipboard(m_hWnd, text);
+}
+
+void CQuillbeyDlg::ShowError(const std::string& caption, const std::string& text) {
+    MessageBoxW(m_hWnd, Utf8ToWide(text).c_str(), Utf8ToWide(caption).c_str(),
+                MB_OK | MB_ICONWARNING);
 }

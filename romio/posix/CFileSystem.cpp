@@ -162,6 +162,10 @@ std::string CFileSystem::LegacySettingsPath() {
     return {}; // only Windows programs kept their settings in the system's folder
 }
 
+std::string CFileSystem::LegacyTextToUtf8(std::string_view text) {
+    return std::string(text);
+}
+
 std::string CFileSystem::ErrorText(int code) {
     char buffer[256];
     // The GNU strerror_r returns its text rather than filling the buffer.

@@ -260,6 +260,18 @@ std::string CFileSystem::LegacySettingsPath() {
     return windows.empty() ? std::string() : Utf8FromWide(windows) + "\\quillbey.ini";
 }
 
+std::string CFileSystem::LegacyTextToUtf8(std::string_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(text.size());
+    std::wstring wide(
+        static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0)),
+        L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), static_cast<int>(wide.size()));
+    return Utf8FromWide(wide);
+}
+
 std::string CFileSystem::ErrorText(int code) {
     wchar_t text[512];
     const DWORD length = FormatMessageW(

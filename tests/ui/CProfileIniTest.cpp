@@ -8,6 +8,10 @@
 #ifdef _WIN32
 #include "tests/support/CLockedFile.h"
 #else
+#include <csignal>
+#include <fcntl.h>
+#include <future>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -150,6 +154,54 @@ TEST(ProfileIni, FailedWriteLeavesTheOldFileAndSaysWhy) {
 #endif
     EXPECT_EQ(Text(path), "[Settings]\nLast Directory=/old\n");
 }
+
+#ifndef _WIN32
+TEST(ProfileIni, AFullDiskKeepsTheOldFileWhole) {
+    TempDir dir;
+    const std::string old = "; mine\n[Settings]\nLast Directory=/old\nExtra=1\n";
+    const std::string path = dir.WriteText("q.ini", old);
+    CProfileIni profile(path);
+    ASSERT_TRUE(profile.Read());
+    profile.SetString("Settings", "Last Directory", "/a/much/longer/folder/than/before");
+    // Room for a few bytes only: the new file cannot be written whole.
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tiny = saved;
+    tiny.rlim_cur = 16;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    const int error = profile.Write();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_EQ(error, EFBIG);
+    EXPECT_EQ(Text(path), old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+}
+
+TEST(ProfileIni, AFifoOrADeviceInPlaceOfTheFileIsNotReadAndIsReplaced) {
+    TempDir dir;
+    const std::string fifo = dir / "fifo.ini";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string device = dir / "zero.ini"; // reading it whole would never end
+    std::filesystem::create_symlink("/dev/zero", device);
+    for (const std::string& path : {fifo, device}) {
+        CProfileIni profile(path);
+        auto read = std::async(std::launch::async, [&profile] { return profile.Read(); });
+        if (read.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
+            // A hang guard: a writer lets a read blocked on the FIFO go.
+            const int writer = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+            read.wait();
+            ::close(writer);
+            FAIL() << path << ": reading blocked";
+        }
+        EXPECT_FALSE(read.get()) << path;
+        profile.SetString("Settings", "Last Directory", "/clean");
+        ASSERT_EQ(profile.Write(), 0) << path;
+        EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(path)));
+        EXPECT_EQ(Text(path), "[Settings]\nLast Directory=/clean\n") << path;
+    }
+}
+#endif
 
 TEST(ProfileIni, OldWindowsSettingsAreLookedForInTheWindowsFolderOnly) {
     const std::string legacy = CFileSystem::LegacySettingsPath();

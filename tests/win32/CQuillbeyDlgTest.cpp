@@ -1,18 +1,25 @@
 // The native dialog driven in its own process, on a display: a scan of a
-// folder built here, the rows read back from the list view in sorted order,
-// the panel of the focused row, Enter ignored and Escape closing, and the
-// folder setting written at close and read at the next start.
+// folder built here, the rows read back from the virtual list view in sorted
+// order, the panel of the focused row, Ctrl+C, a dropped folder, Enter
+// ignored and Escape closing, the folder setting written at close and read
+// at the next start, and the box shown when it cannot be written.
 #include "win32/CQuillbeyDlg.h"
-#include "ui/resource.h"
+#include "QuillbeyVersion.h"
 #include "tests/support/HeaderBuilder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ZipBuilder.h"
+#include "ui/resource.h"
 #include "win32/WideText.h"
 
 #include <commctrl.h>
 
+#include <shlobj.h>
+
+#include <atomic>
+#include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace testing_support;
 
@@ -66,6 +73,42 @@ void PressKey(HWND dialog, HWND control, WPARAM key) {
         MSG msg;
         return PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) == 0;
     });
+}
+
+// Presses Ctrl+C on `control`, as the keyboard state shows it to the dialog.
+void PressCtrlC(HWND dialog, HWND control) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    PressKey(dialog, control, 'C');
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+}
+
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (OpenClipboard(nullptr)) {
+        if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            text = static_cast<const wchar_t*>(GlobalLock(data));
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+    }
+    return text;
+}
+
+// Drops `path` on the dialog as the shell does.
+void DropOn(HWND dialog, const std::string& path) {
+    const std::wstring wide = Utf8ToWide(path);
+    const std::size_t bytes = sizeof(DROPFILES) + (wide.size() + 2) * sizeof(wchar_t);
+    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+    auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
+    files->pFiles = sizeof(DROPFILES);
+    files->fWide = TRUE;
+    std::memcpy(files + 1, wide.c_str(), wide.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    SendMessageW(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0); // frees it
 }
 
 std::wstring ItemText(HWND dialog, int controlId) {
@@ -128,6 +171,10 @@ TEST(QuillbeyDlgWindows, ScansSortsShowsTheFocusedRowAndStoresTheFolder) {
     EXPECT_EQ(ItemText(dialog, IDC_COMPLEMENT).find(L'('), std::wstring::npos);
     EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_LOGOERROR), UINT{BST_UNCHECKED});
 
+    PressCtrlC(dialog, list);
+    EXPECT_EQ(ClipboardText().rfind(L"Alpha.gba\r\nInternal Name: QB TEST\r\n", 0), 0u)
+        << WideToUtf8(ClipboardText());
+
     PressKey(dialog, list, VK_RETURN);
     ASSERT_TRUE(IsWindow(dialog)) << "Enter closed the dialog";
     EXPECT_FALSE(std::ifstream(settings).good()) << "written before the dialog closed";
@@ -150,4 +197,44 @@ TEST(QuillbeyDlgWindows, AFolderOutsideTheAnsiCodePageIsStoredAndFoundAgain) {
     const HWND dialog = OpenDialog(second, settings);
     EXPECT_EQ(ItemText(dialog, IDC_FOLDER), Utf8ToWide(folder));
     EXPECT_EQ(RowTexts(GetDlgItem(dialog, IDC_ROMLIST)), std::vector<std::wstring>{L"a.gba"});
+}
+
+TEST(QuillbeyDlgWindows, ADroppedFolderIsScannedAndAFolderThatCannotBeStoredIsShown) {
+    TempDir dir;
+    const std::string roms = dir.MakeSubdir("roms");
+    dir.WriteFile("roms/a.gba", GoodImage());
+    // The settings folder is a file: nothing can be written below it.
+    const std::string settings = dir.WriteText("blocked", "a file") + "\\quillbey.ini";
+    CQuillbeyDlg dlg;
+    const HWND dialog = OpenDialog(dlg, settings);
+    DropOn(dialog, roms);
+    EXPECT_TRUE(PumpUntil(dialog, [&] { return !dlg.IsBusy(); }));
+    EXPECT_EQ(ItemText(dialog, IDC_FOLDER), Utf8ToWide(roms));
+    EXPECT_EQ(RowTexts(GetDlgItem(dialog, IDC_ROMLIST)), std::vector<std::wstring>{L"a.gba"});
+
+    // The box is modal: another thread reads and closes it.
+    std::atomic<bool> found = false;
+    std::wstring text;
+    const std::wstring caption = Utf8ToWide(kQuillbeyCaption);
+    std::thread closer([&] {
+        for (int wait = 0; wait < 6000 && !found; ++wait) {
+            const HWND box = FindWindowExW(nullptr, nullptr, L"#32770", nullptr);
+            for (HWND w = box; w != nullptr; w = FindWindowExW(nullptr, w, L"#32770", nullptr)) {
+                wchar_t title[64] = {};
+                GetWindowTextW(w, title, 64);
+                if (w != dialog && caption == title) {
+                    text = ItemText(w, 0xFFFF); // the message's static text
+                    PostMessageW(w, WM_COMMAND, IDOK, 0);
+                    found = true;
+                    break;
+                }
+            }
+            Sleep(10);
+        }
+    });
+    PressKey(dialog, GetDlgItem(dialog, IDC_ROMLIST), VK_ESCAPE);
+    closer.join();
+    EXPECT_TRUE(found);
+    EXPECT_NE(text.find(Utf8ToWide(settings)), std::wstring::npos) << WideToUtf8(text);
+    EXPECT_FALSE(IsWindow(dialog));
 }

@@ -1,0 +1,243 @@
+// The main dialog's behaviour: folder choice and scan control, the sort at
+// the end of a scan, the details panel, and the folder setting.
+#include "CQuillbeyDlgCore.h"
+
+#include "ChosenFolder.h"
+#include "FolderSetting.h"
+#include "QuillbeyVersion.h"
+#include "RomSort.h"
+#include "TextConversion.h"
+#include "romio/CFileSystem.h"
+#include "scan/CRomEntryList.h"
+
+#include <chrono>
+#include <system_error>
+
+namespace {
+
+using Rows = std::vector<CScanRowBuffer::Row>;
+
+Rows SortedRows(Rows rows) {
+    SortRomRows(
+        rows, [](const CScanRowBuffer::Row& row) { return row.itemData; }, g_romEntries);
+    return rows;
+}
+
+// Where each row of `before` stands in `after` (the same rows, reordered).
+std::vector<int> NewRowsOf(const Rows& before, const Rows& after) {
+    std::vector<int> rowOfItemData(after.size(), -1);
+    for (std::size_t row = 0; row < after.size(); ++row) {
+        const auto itemData = static_cast<std::size_t>(after[row].itemData);
+        if (itemData < rowOfItemData.size()) {
+            rowOfItemData[itemData] = static_cast<int>(row);
+        }
+    }
+    std::vector<int> newRowOf;
+    newRowOf.reserve(before.size());
+    for (const CScanRowBuffer::Row& row : before) {
+        const auto itemData = static_cast<std::size_t>(row.itemData);
+        newRowOf.push_back(itemData < rowOfItemData.size() ? rowOfItemData[itemData] : -1);
+    }
+    return newRowOf;
+}
+
+} // namespace
+
+CQuillbeyDlgCore::CQuillbeyDlgCore(IQuillbeyDlgView& view, SettingsFiles settings,
+                                   std::optional<std::string> startFolder)
+    : m_view(view), m_settings(std::move(settings)), m_startFolder(std::move(startFolder)) {}
+
+CQuillbeyDlgCore::~CQuillbeyDlgCore() {
+    // The sort reads the entries, which outlive this object: let it finish.
+    if (m_sortedRows.valid()) {
+        m_sortedRows.wait();
+    }
+    m_scan.Stop();
+}
+
+void CQuillbeyDlgCore::OnInitDialog() {
+    m_strLastFolder = ReadFolderSetting(m_settings.path, m_settings.legacyPath).folder;
+    UpdateData();
+    // A folder given at start wins; else the stored folder, when it still exists.
+    if (m_startFolder) {
+        ChooseFolder(*m_startFolder);
+    } else if (CFileSystem::IsFolder(m_strLastFolder)) {
+        ChooseFolder(m_strLastFolder);
+    }
+}
+
+void CQuillbeyDlgCore::OnBrowse(const std::optional<std::string>& picked) {
+    if (picked) {
+        ChooseFolder(*picked); // cancelled: nothing changes
+    }
+}
+
+void CQuillbeyDlgCore::ChooseFolder(const std::string& folder) {
+    // Never two workers: a running scan is stopped first, without waiting.
+    StopScan();
+
+    m_strFolder = folder;
+    m_strLastFolder = folder;
+    UpdateData(); // the folder as chosen; the panel keeps what it showed
+    // The rows point at their entries' names: they go before the entries.
+    m_rows = {};
+    m_view.ShowRows(IQuillbeyDlgView::RowChange::Cleared, 0, {});
+
+    const ChosenFolder chosen = SplitChosenFolder(m_strFolder);
+    m_strFolder = chosen.shown;
+
+    SetBusy(true);
+    m_scan.Start(chosen.scan); // empties the entry list; rows and count start at 0
+}
+
+void CQuillbeyDlgCore::OnTimer() {
+    if (m_sortedRows.valid()) {
+        if (m_sortedRows.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+            OnSortDone();
+        }
+        return;
+    }
+    if (!m_bBusy) {
+        return;
+    }
+    CScanSession::Progress progress = m_scan.TakeProgress();
+    AppendRows(std::move(progress.rows));
+    if (progress.done) {
+        OnScanDone();
+    }
+}
+
+void CQuillbeyDlgCore::AppendRows(std::vector<CScanRowBuffer::Row> rows) {
+    if (rows.empty()) {
+        return;
+    }
+    m_rows.insert(m_rows.end(), rows.begin(), rows.end());
+    m_view.ShowRows(IQuillbeyDlgView::RowChange::Appended, GetRowCount(), {});
+}
+
+void CQuillbeyDlgCore::OnScanDone() {
+    // At 100,000 rows the comparisons take tens of milliseconds, during which
+    // the window would stand still: they run on a thread of their own while
+    // the dialog stays busy. Nothing writes the entries now.
+    try {
+        m_sortedRows = std::async(std::launch::async, SortedRows, m_rows);
+    } catch (const std::system_error&) {
+        // No thread to be had: sort here rather than leave the list unsorted.
+        std::promise<Rows> sorted;
+        sorted.set_value(SortedRows(m_rows));
+        m_sortedRows = sorted.get_future();
+    }
+}
+
+void CQuillbeyDlgCore::OnSortDone() {
+    Rows sorted = m_sortedRows.get();
+    const std::vector<int> newRowOf = NewRowsOf(m_rows, sorted);
+    m_rows = std::move(sorted);
+    m_view.ShowRows(IQuillbeyDlgView::RowChange::Reordered, GetRowCount(), newRowOf);
+    SetBusy(false);
+}
+
+void CQuillbeyDlgCore::StopScan() {
+    if (m_sortedRows.valid()) {
+        // The sort reads the entries, which are about to go: it is allowed to
+        // finish (it reads no file, only the names in memory).
+        m_sortedRows.wait();
+        m_sortedRows = {};
+    }
+    m_scan.Stop();
+    SetBusy(false);
+}
+
+void CQuillbeyDlgCore::SetBusy(bool busy) {
+    if (m_bBusy != busy) {
+        m_bBusy = busy;
+        m_view.SetBusy(busy);
+    }
+}
+
+void CQuillbeyDlgCore::OnItemChangedRomList(int focusedRow) {
+    // While a scan runs the rows and entries are not settled: the panel waits.
+    if (m_bBusy || focusedRow < 0) {
+        return;
+    }
+    ClearDetails();
+    if (const CRomEntry* entry = EntryOfRow(focusedRow)) {
+        m_details = ComputeRomDetails(*entry);
+    }
+    UpdateData();
+}
+
+void CQuillbeyDlgCore::ClearDetails() {
+    m_details = RomDetails{};
+}
+
+void CQuillbeyDlgCore::OnLogoErrorClicked() {
+    // The box ticked or cleared itself on the click; only the panel sets it.
+    m_view.SetLogoErrorTick(m_details.m_bLogoError);
+}
+
+void CQuillbeyDlgCore::OnCopy(int focusedRow) {
+    if (m_bBusy) {
+        return;
+    }
+    if (const CRomEntry* entry = EntryOfRow(focusedRow)) {
+        m_view.CopyToClipboard(FormatRomDetailsText(*entry));
+    }
+}
+
+bool CQuillbeyDlgCore::CanDrop(const std::vector<std::string>& paths) const {
+    return paths.size() == 1 && CFileSystem::IsFolder(paths.front());
+}
+
+bool CQuillbeyDlgCore::OnDrop(const std::vector<std::string>& paths) {
+    if (!CanDrop(paths)) {
+        return false;
+    }
+    ChooseFolder(paths.front());
+    return true;
+}
+
+void CQuillbeyDlgCore::OnDestroy() {
+    if (m_bDestroyed) {
+        return;
+    }
+    m_bDestroyed = true;
+    StopScan();
+    // A run in which no folder was chosen keeps what was stored.
+    const std::string& folder = m_strFolder.empty() ? m_strLastFolder : m_strFolder;
+    if (const int error = WriteFolderSetting(m_settings.path, folder); error != 0) {
+        m_view.ShowError(kQuillbeyCaption, SaveErrorText(error));
+    }
+}
+
+std::string CQuillbeyDlgCore::SaveErrorText(int error) const {
+    return "The last folder could not be saved to " + PathToUtf8(m_settings.path) + ":\n" +
+           CFileSystem::ErrorText(error) + ".";
+}
+
+std::string_view CQuillbeyDlgCore::RowText(int row, std::string& scratch) const {
+    if (row < 0 || row >= GetRowCount() || m_rows[static_cast<std::size_t>(row)].text == nullptr) {
+        return {};
+    }
+    return FileNameAsUtf8(*m_rows[static_cast<std::size_t>(row)].text, scratch);
+}
+
+std::int32_t CQuillbeyDlgCore::GetItemData(int row) const {
+    return row >= 0 && row < GetRowCount() ? m_rows[static_cast<std::size_t>(row)].itemData : -1;
+}
+
+const CRomEntry* CQuillbeyDlgCore::EntryOfRow(int row) const {
+    const std::int32_t itemData = GetItemData(row);
+    return itemData >= 0 ? g_romEntries.GetAt(static_cast<std::size_t>(itemData)) : nullptr;
+}
+
+void CQuillbeyDlgCore::UpdateData() {
+    QuillbeyDlgTexts texts;
+    texts.strFolder = PathToUtf8(m_strFolder);
+    for (std::size_t field = 0; field < kRomDetailFields.size(); ++field) {
+        texts.values[field] = Cp1252ToUtf8(kRomDetailFields[field].TextOf(m_details));
+    }
+    texts.bHighlightComplement = m_details.m_bHighlightComplement;
+    texts.bLogoError = m_details.m_bLogoError;
+    m_view.UpdateData(texts);
+}
