@@ -18,6 +18,7 @@
 //        qb_gui_scan_probe --switch-after MS FOLDER OTHER
 #include "CEventLoopProbe.h"
 #include "qt/CQuillbeyDlg.h"
+#include "qt/CRomListModel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -33,7 +33,3 @@ std::string WideToUtf8(std::wstring_view text) {
     WideCharToMultiByte(CP_UTF8, 0, text.data(), size, utf8.data(), length, nullptr, nullptr);
     return utf8;
 }
-
-std::string AnsiToUtf8(std::string_view text) {
-    return WideToUtf8(ToWide(CP_ACP, text));
-}

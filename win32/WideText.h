@@ -9,5 +9,3 @@
 // Invalid UTF-8 becomes U+FFFD.
 std::wstring Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::wstring_view text);
-// Text in the system's ANSI code page, as older versions stored it, in UTF-8.
-std::string AnsiToUtf8(std::string_view text);
