@@ -7,6 +7,7 @@
 // for MS, so that a ping from outside can measure the idle window too.
 //
 // Usage: qb_win_gui_scan_probe [--idle MS] FOLDER   (a Windows path)
+#include "ui/ScanJobs.h"
 #include "ui/resource.h"
 #include "win32/CQuillbeyDlg.h"
 #include "win32/WideText.h"
@@ -76,6 +77,7 @@ int main(int argc, char** argv) {
     const std::string settings = ScratchSettings();
     CQuillbeyDlg dlg;
     dlg.SetSettingsFiles(settings, "");
+    dlg.SetScanOptions(ScanOptionsFromEnvironment()); // as the program does
     const HWND dialog = dlg.Create();
     if (dialog == nullptr) {
         std::fputs("qb_win_gui_scan_probe: the dialog could not be created\n", stderr);

@@ -15,6 +15,11 @@
 
 namespace {
 
+// How often a growing list is shown again while a scan runs: each showing
+// costs a list view a repaint of its scroll bar, which under load can take
+// longer than the rows it adds are worth.
+constexpr auto kRowsShownEvery = std::chrono::milliseconds(200);
+
 using Rows = std::vector<CScanRowBuffer::Row>;
 
 Rows SortedRows(Rows rows) {
@@ -81,6 +86,7 @@ void CQuillbeyDlgCore::ChooseFolder(const std::string& folder) {
     UpdateData(); // the folder as chosen; the panel keeps what it showed
     // The rows point at their entries' names: they go before the entries.
     m_rows = {};
+    m_nRowsShown = 0;
     m_view.ShowRows(IQuillbeyDlgView::RowChange::Cleared, 0, {});
 
     const ChosenFolder chosen = SplitChosenFolder(m_strFolder);
@@ -101,18 +107,18 @@ void CQuillbeyDlgCore::OnTimer() {
         return;
     }
     CScanSession::Progress progress = m_scan.TakeProgress();
-    AppendRows(std::move(progress.rows));
+    m_rows.insert(m_rows.end(), progress.rows.begin(), progress.rows.end());
+    // The first rows at once, then at most one showing per interval; all at the end.
+    const auto now = std::chrono::steady_clock::now();
+    if (m_nRowsShown < GetRowCount() &&
+        (m_nRowsShown == 0 || progress.done || now - m_lastRowsShown >= kRowsShownEvery)) {
+        m_nRowsShown = GetRowCount();
+        m_lastRowsShown = now;
+        m_view.ShowRows(IQuillbeyDlgView::RowChange::Appended, m_nRowsShown, {});
+    }
     if (progress.done) {
         OnScanDone();
     }
-}
-
-void CQuillbeyDlgCore::AppendRows(std::vector<CScanRowBuffer::Row> rows) {
-    if (rows.empty()) {
-        return;
-    }
-    m_rows.insert(m_rows.end(), rows.begin(), rows.end());
-    m_view.ShowRows(IQuillbeyDlgView::RowChange::Appended, GetRowCount(), {});
 }
 
 void CQuillbeyDlgCore::OnScanDone() {

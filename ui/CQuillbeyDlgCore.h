@@ -14,6 +14,7 @@
 #include "RomDetails.h"
 #include "scan/ScanOptions.h"
 
+#include <chrono>
 #include <cstdint>
 #include <future>
 #include <optional>
@@ -84,7 +85,6 @@ private:
     void UpdateData();
     void SetBusy(bool busy);
     void StopScan();
-    void AppendRows(std::vector<CScanRowBuffer::Row> rows);
     void OnScanDone();
     void OnSortDone();
     void ClearDetails();
@@ -103,6 +103,8 @@ private:
     RomDetails m_details; // the panel's nine texts, highlight and tick
 
     std::vector<CScanRowBuffer::Row> m_rows; // in the order shown
+    int m_nRowsShown = 0;                    // of them, the ones the view knows of
+    std::chrono::steady_clock::time_point m_lastRowsShown;
     // The rows in sorted order, computed on a thread of its own once a scan ends.
     std::future<std::vector<CScanRowBuffer::Row>> m_sortedRows;
     bool m_bDestroyed = false;
