@@ -129,7 +129,7 @@ int CLinkLabel::OpenTarget(const QString& target) {
     }
     const auto arguments = BuildFallbackArguments(*command, targetText);
     if (!arguments) {
-        return SE_ERR_ASSOCINCOMPLETE;
+        return kErrAssociationIncomplete;
     }
     return m_services.runCommand(*arguments);
 }
@@ -233,12 +233,12 @@ unsigned CLinkLabel::StaticStyle() const {
     const Qt::Alignment align = alignment();
     unsigned style = 0;
     if (align & Qt::AlignHCenter) {
-        style |= SS_CENTER;
+        style |= kAlignCentre;
     } else if (align & Qt::AlignRight) {
-        style |= SS_RIGHT;
+        style |= kAlignRight;
     }
     if (align & Qt::AlignVCenter) {
-        style |= SS_CENTERIMAGE;
+        style |= kAlignMiddle;
     }
     return style;
 }

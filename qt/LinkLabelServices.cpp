@@ -24,7 +24,7 @@ QString FromUtf8(const std::string& text) {
 
 int OpenUrl(const std::string& target) {
     const QUrl url = QUrl::fromUserInput(FromUtf8(target));
-    return QDesktopServices::openUrl(url) ? kLaunchSucceeded : SE_ERR_NOASSOC;
+    return QDesktopServices::openUrl(url) ? kLaunchSucceeded : kErrNoAssociation;
 }
 
 std::optional<std::string> DefaultBrowserCommand() {
@@ -39,20 +39,20 @@ std::optional<std::string> DefaultBrowserCommand() {
 int MissingProgramCode(const QString& program) {
     const QFileInfo info(program);
     if (!info.isAbsolute()) {
-        return SE_ERR_FNF;
+        return kErrFileNotFound;
     }
     if (!info.dir().exists()) {
-        return SE_ERR_PNF;
+        return kErrPathNotFound;
     }
     if (!info.exists()) {
-        return SE_ERR_FNF;
+        return kErrFileNotFound;
     }
-    return SE_ERR_ACCESSDENIED;
+    return kErrAccessDenied;
 }
 
 int RunDetached(const std::vector<std::string>& arguments) {
     if (arguments.empty()) {
-        return SE_ERR_FNF;
+        return kErrFileNotFound;
     }
     const QString program = FromUtf8(arguments.front());
     const QFileInfo info(program);
@@ -68,8 +68,7 @@ int RunDetached(const std::vector<std::string>& arguments) {
     }
     // The program was found and may be run: a start that still fails means
     // the file is not something the system can execute.
-    return QProcess::startDetached(resolved, programArguments) ? kLaunchSucceeded
-                                                               : ERROR_BAD_FORMAT;
+    return QProcess::startDetached(resolved, programArguments) ? kLaunchSucceeded : kErrBadFormat;
 }
 
 void ShowWarning(QWidget* owner, const QString& text) {

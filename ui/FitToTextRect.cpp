@@ -3,7 +3,7 @@
 
 WindowRect FitRectToText(WindowRect window, int textWidth, int textHeight, unsigned style) {
     WindowRect fitted = window;
-    if ((style & SS_CENTERIMAGE) != 0) {
+    if ((style & kAlignMiddle) != 0) {
         // Integer division truncates toward zero, also for a negative difference.
         const int inset = (window.Height() - textHeight) / 2;
         fitted.top += inset;
@@ -12,11 +12,11 @@ WindowRect FitRectToText(WindowRect window, int textWidth, int textHeight, unsig
         fitted.bottom = fitted.top + textHeight;
     }
 
-    if ((style & SS_CENTER) != 0) {
+    if ((style & kAlignCentre) != 0) {
         const int inset = (window.Width() - textWidth) / 2;
         fitted.left += inset;
         fitted.right -= inset;
-    } else if ((style & SS_RIGHT) != 0) {
+    } else if ((style & kAlignRight) != 0) {
         fitted.left = fitted.right - textWidth;
     } else {
         fitted.right = fitted.left + textWidth;

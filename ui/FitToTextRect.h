@@ -2,13 +2,12 @@
 // Kept free of any toolkit so the arithmetic can be checked on its own.
 #pragma once
 
-// Static-text style bits that decide how the label is fitted. <windows.h>
-// defines the same values as macros; a file that includes it uses those.
-#ifndef SS_CENTER
-constexpr unsigned SS_CENTER = 0x0001;
-constexpr unsigned SS_RIGHT = 0x0002;
-constexpr unsigned SS_CENTERIMAGE = 0x0200;
-#endif
+// Style bits that decide how the label is fitted: the values of the static
+// text styles SS_CENTER, SS_RIGHT and SS_CENTERIMAGE, so that a Windows
+// label passes its style as it is.
+constexpr unsigned kAlignCentre = 0x0001; // centred across
+constexpr unsigned kAlignRight = 0x0002;
+constexpr unsigned kAlignMiddle = 0x0200; // centred up and down
 
 // A window rectangle; right and bottom lie just outside it.
 struct WindowRect {

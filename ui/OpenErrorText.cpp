@@ -5,30 +5,30 @@ std::string OpenErrorText(int code) {
     switch (code) {
     case kOutOfResources:
         return "The operating system is out\nof memory or resources.";
-    case SE_ERR_FNF:
+    case kErrFileNotFound:
         return "The specified file was not found.";
-    case SE_ERR_PNF:
+    case kErrPathNotFound:
         return "The specified path was not found.";
-    case SE_ERR_ACCESSDENIED:
+    case kErrAccessDenied:
         return "The operating system denied\naccess to the specified file.";
-    case SE_ERR_OOM:
+    case kErrOutOfMemory:
         return "There was not enough memory to complete the operation.";
-    case ERROR_BAD_FORMAT:
+    case kErrBadFormat:
         return "The .EXE file is invalid\n(non-Win32 .EXE or error in .EXE image).";
-    case SE_ERR_SHARE:
+    case kErrSharingViolation:
         return "A sharing violation occurred. ";
-    case SE_ERR_ASSOCINCOMPLETE:
+    case kErrAssociationIncomplete:
         return "The filename association is\nincomplete or invalid.";
-    case SE_ERR_DDETIMEOUT:
+    case kErrDdeTimeout:
         return "The DDE transaction could not\nbe completed because the request timed out.";
-    case SE_ERR_DDEFAIL:
+    case kErrDdeFailed:
         return "The DDE transaction failed.";
-    case SE_ERR_DDEBUSY:
+    case kErrDdeBusy:
         return "The DDE transaction could not\nbe completed because other DDE "
                "transactions\nwere being processed.";
-    case SE_ERR_NOASSOC:
+    case kErrNoAssociation:
         return "There is no application associated\nwith the given filename extension.";
-    case SE_ERR_DLLNOTFOUND:
+    case kErrDllNotFound:
         return "The specified dynamic-link library was not found.";
     default:
         return "Unknown Error (" + std::to_string(code) + ") occurred.";

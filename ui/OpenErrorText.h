@@ -9,25 +9,21 @@ constexpr int kSuccessThreshold = 32;
 // What a successful launch reports: any value above the threshold would do.
 constexpr int kLaunchSucceeded = 33;
 
-// The codes below carry their Windows names; <windows.h> defines the same
-// values as macros, and a file that includes it uses those.
+// The codes a launch reports, with the values of the shell's SE_ERR_* codes
+// and ERROR_BAD_FORMAT, so that a Windows launch result needs no mapping.
 constexpr int kOutOfResources = 0;
-#ifndef SE_ERR_FNF
-constexpr int SE_ERR_FNF = 2;
-constexpr int SE_ERR_PNF = 3;
-constexpr int SE_ERR_ACCESSDENIED = 5;
-constexpr int SE_ERR_OOM = 8;
-constexpr int SE_ERR_SHARE = 26;
-constexpr int SE_ERR_ASSOCINCOMPLETE = 27;
-constexpr int SE_ERR_DDETIMEOUT = 28;
-constexpr int SE_ERR_DDEFAIL = 29;
-constexpr int SE_ERR_DDEBUSY = 30;
-constexpr int SE_ERR_NOASSOC = 31;
-constexpr int SE_ERR_DLLNOTFOUND = 32;
-#endif
-#ifndef ERROR_BAD_FORMAT
-constexpr int ERROR_BAD_FORMAT = 11;
-#endif
+constexpr int kErrFileNotFound = 2;
+constexpr int kErrPathNotFound = 3;
+constexpr int kErrAccessDenied = 5;
+constexpr int kErrOutOfMemory = 8;
+constexpr int kErrBadFormat = 11;
+constexpr int kErrSharingViolation = 26;
+constexpr int kErrAssociationIncomplete = 27;
+constexpr int kErrDdeTimeout = 28;
+constexpr int kErrDdeFailed = 29;
+constexpr int kErrDdeBusy = 30;
+constexpr int kErrNoAssociation = 31;
+constexpr int kErrDllNotFound = 32;
 
 constexpr const char* kOpenErrorPrefix = "Unable to open hyperlink:\n\n";
 

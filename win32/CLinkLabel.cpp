@@ -13,6 +13,17 @@
 #include <optional>
 #include <vector>
 
+// The window-free code speaks in the system's own values.
+static_assert(kAlignCentre == SS_CENTER && kAlignRight == SS_RIGHT &&
+              kAlignMiddle == SS_CENTERIMAGE);
+static_assert(kErrFileNotFound == SE_ERR_FNF && kErrPathNotFound == SE_ERR_PNF &&
+              kErrAccessDenied == SE_ERR_ACCESSDENIED && kErrOutOfMemory == SE_ERR_OOM &&
+              kErrBadFormat == ERROR_BAD_FORMAT && kErrSharingViolation == SE_ERR_SHARE &&
+              kErrAssociationIncomplete == SE_ERR_ASSOCINCOMPLETE &&
+              kErrDdeTimeout == SE_ERR_DDETIMEOUT && kErrDdeFailed == SE_ERR_DDEFAIL &&
+              kErrDdeBusy == SE_ERR_DDEBUSY && kErrNoAssociation == SE_ERR_NOASSOC &&
+              kErrDllNotFound == SE_ERR_DLLNOTFOUND);
+
 namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
@@ -308,7 +319,7 @@ int CLinkLabel::RunCommandLine(const std::string& commandLine, int showCommand) 
         // Judged as a launch result, as the shell's: an error code above the
         // threshold would read as success, so it counts as a bad program file.
         const DWORD error = GetLastError();
-        return error <= kSuccessThreshold ? static_cast<int>(error) : ERROR_BAD_FORMAT;
+        return error <= kSuccessThreshold ? static_cast<int>(error) : kErrBadFormat;
     }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);

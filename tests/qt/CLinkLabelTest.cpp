@@ -24,7 +24,7 @@ namespace {
 
 // What the label asked of the desktop, in order, and what the fakes answer.
 struct FakeDesktop {
-    int shellResult = SE_ERR_NOASSOC;
+    int shellResult = kErrNoAssociation;
     std::optional<std::string> browserCommand;
     int runResult = kLaunchSucceeded;
 
@@ -457,15 +457,17 @@ private slots:
         QTest::addColumn<int>("shownCode");
         QTest::addColumn<bool>("ran");
         QTest::newRow("no browser: the shell's code")
-            << SE_ERR_NOASSOC << "" << 0 << SE_ERR_NOASSOC << false;
-        QTest::newRow("browser fails: its code")
-            << SE_ERR_NOASSOC << "browser \"%1\"" << SE_ERR_FNF << SE_ERR_FNF << true;
+            << kErrNoAssociation << "" << 0 << kErrNoAssociation << false;
+        QTest::newRow("browser fails: its code") << kErrNoAssociation << "browser \"%1\""
+                                                 << kErrFileNotFound << kErrFileNotFound << true;
         QTest::newRow("code without a text") << 1 << "" << 0 << 1 << false;
-        QTest::newRow("sharing violation") << SE_ERR_SHARE << "" << 0 << SE_ERR_SHARE << false;
+        QTest::newRow("sharing violation")
+            << kErrSharingViolation << "" << 0 << kErrSharingViolation << false;
         QTest::newRow("browser command names no program")
-            << SE_ERR_NOASSOC << "\"%1\"" << 0 << SE_ERR_ASSOCINCOMPLETE << false;
+            << kErrNoAssociation << "\"%1\"" << 0 << kErrAssociationIncomplete << false;
         QTest::newRow("browser command with an open quote")
-            << SE_ERR_NOASSOC << "browser \"--url=%1\"" << 0 << SE_ERR_ASSOCINCOMPLETE << false;
+            << kErrNoAssociation << "browser \"--url=%1\"" << 0 << kErrAssociationIncomplete
+            << false;
     }
     void failureBeepsThenShowsTheMessage() {
         QFETCH(int, shellResult);
@@ -499,7 +501,7 @@ private slots:
 
     void exactFailureTexts() {
         FakeDesktop desktop;
-        desktop.shellResult = SE_ERR_SHARE;
+        desktop.shellResult = kErrSharingViolation;
         CLinkLabel* label = MakeLabel("www.example.com");
         label->SetServices(desktop.Services());
         label->Attach();
@@ -529,7 +531,7 @@ private slots:
         label->OnLinkClicked();
         QCOMPARE(desktop.runs.size(), std::size_t{1});
         QCOMPARE(desktop.messages,
-                 std::vector<QString>{QString::fromStdString(OpenErrorMessage(SE_ERR_NOASSOC))});
+                 std::vector<QString>{QString::fromStdString(OpenErrorMessage(kErrNoAssociation))});
     }
 
     void visitedIsSetAnewByEveryClick() {
@@ -542,7 +544,7 @@ private slots:
         QVERIFY(label->IsLinkVisited());
         QCOMPARE(label->TextColor(), QColor(85, 26, 139));
 
-        desktop.shellResult = SE_ERR_NOASSOC;
+        desktop.shellResult = kErrNoAssociation;
         label->OnLinkClicked();
         QVERIFY(!label->IsLinkVisited());
         QCOMPARE(label->TextColor(), QColor(0, 0, 238));

@@ -1,4 +1,4 @@
-// Runs every test group of the controls folder; fails when any group fails.
+// Runs every test group of the link label; fails when any group fails.
 #include "ControlsTests.h"
 
 #include <QApplication>
@@ -6,9 +6,6 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     int failures = 0;
-    failures += RunOpenErrorTextTests(argc, argv);
-    failures += RunFitToTextRectTests(argc, argv);
-    failures += RunLinkFallbackTests(argc, argv);
     failures += RunDesktopHandlerTests(argc, argv);
     failures += RunLinkLabelServicesTests(argc, argv);
     failures += RunCLinkLabelTests(argc, argv);

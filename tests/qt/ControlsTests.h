@@ -4,7 +4,4 @@
 
 int RunCLinkLabelTests(int argc, char** argv);
 int RunDesktopHandlerTests(int argc, char** argv);
-int RunFitToTextRectTests(int argc, char** argv);
-int RunLinkFallbackTests(int argc, char** argv);
 int RunLinkLabelServicesTests(int argc, char** argv);
-int RunOpenErrorTextTests(int argc, char** argv);

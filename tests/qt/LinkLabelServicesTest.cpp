@@ -2,8 +2,8 @@
 #include "ControlsTests.h"
 
 #include "qt/LinkLabelServices.h"
-#include "ui/OpenErrorText.h"
 #include "tests/support/TempDir.h"
+#include "ui/OpenErrorText.h"
 
 #include <QTest>
 
@@ -24,12 +24,12 @@ private slots:
                                                     std::filesystem::perms::owner_write);
         const auto run = DesktopLinkLabelServices().runCommand;
 
-        QCOMPARE(run({dir / "missing-folder/browser", "http://x/"}), SE_ERR_PNF);
-        QCOMPARE(run({dir / "browser", "http://x/"}), SE_ERR_FNF);
-        QCOMPARE(run({plainFile, "http://x/"}), SE_ERR_ACCESSDENIED);
-        QCOMPARE(run({dir.Path(), "http://x/"}), SE_ERR_ACCESSDENIED);
-        QCOMPARE(run({"quillbey-no-such-program-on-path", "http://x/"}), SE_ERR_FNF);
-        QCOMPARE(run({}), SE_ERR_FNF);
+        QCOMPARE(run({dir / "missing-folder/browser", "http://x/"}), kErrPathNotFound);
+        QCOMPARE(run({dir / "browser", "http://x/"}), kErrFileNotFound);
+        QCOMPARE(run({plainFile, "http://x/"}), kErrAccessDenied);
+        QCOMPARE(run({dir.Path(), "http://x/"}), kErrAccessDenied);
+        QCOMPARE(run({"quillbey-no-such-program-on-path", "http://x/"}), kErrFileNotFound);
+        QCOMPARE(run({}), kErrFileNotFound);
     }
 };
 

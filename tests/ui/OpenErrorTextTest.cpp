@@ -1,53 +1,24 @@
 // The texts of the link label's failure box.
-#include "ControlsTests.h"
-
 #include "ui/OpenErrorText.h"
 
-#include <QTest>
+#include <gtest/gtest.h>
 
-namespace {
-QString Text(int code) {
-    return QString::fromStdString(OpenErrorText(code));
-}
-} // namespace
-
-class OpenErrorTextTest : public QObject {
-    Q_OBJECT
-
-private slots:
-    void sharingViolationKeepsItsTrailingBlank() {
-        QCOMPARE(QString::fromStdString(OpenErrorMessage(26)),
-                 QStringLiteral("Unable to open hyperlink:\n\nA sharing violation occurred. "));
-    }
-
-    void codeWithoutTextShowsItsNumber_data() {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("1") << 1 << "Unable to open hyperlink:\n\nUnknown Error (1) occurred.";
-        QTest::newRow("success value")
-            << 33 << "Unable to open hyperlink:\n\nUnknown Error (33) occurred.";
-        QTest::newRow("negative") << -7
-                                  << "Unable to open hyperlink:\n\nUnknown Error (-7) occurred.";
-    }
-    void codeWithoutTextShowsItsNumber() {
-        QFETCH(int, code);
-        QFETCH(QString, message);
-        QCOMPARE(QString::fromStdString(OpenErrorMessage(code)), message);
-    }
-
-    void multiLineTextsKeepTheirBreaks() {
-        QCOMPARE(Text(0), QStringLiteral("The operating system is out\nof memory or resources."));
-        QCOMPARE(Text(30),
-                 QStringLiteral("The DDE transaction could not\nbe completed because other DDE "
-                                "transactions\nwere being processed."));
-        QCOMPARE(Text(31), QStringLiteral("There is no application associated\nwith the "
-                                          "given filename extension."));
-    }
-};
-
-int RunOpenErrorTextTests(int argc, char** argv) {
-    OpenErrorTextTest test;
-    return QTest::qExec(&test, argc, argv);
+TEST(OpenErrorText, SharingViolationKeepsItsTrailingBlank) {
+    EXPECT_EQ(OpenErrorMessage(kErrSharingViolation),
+              "Unable to open hyperlink:\n\nA sharing violation occurred. ");
 }
 
-#include "OpenErrorTextTest.moc"
+TEST(OpenErrorText, CodeWithoutTextShowsItsNumber) {
+    for (const int code : {1, 33, -7}) {
+        EXPECT_EQ(OpenErrorMessage(code), "Unable to open hyperlink:\n\nUnknown Error (" +
+                                              std::to_string(code) + ") occurred.");
+    }
+}
+
+TEST(OpenErrorText, MultiLineTextsKeepTheirBreaks) {
+    EXPECT_EQ(OpenErrorText(0), "The operating system is out\nof memory or resources.");
+    EXPECT_EQ(OpenErrorText(30), "The DDE transaction could not\nbe completed because other DDE "
+                                 "transactions\nwere being processed.");
+    EXPECT_EQ(OpenErrorText(31),
+              "There is no application associated\nwith the given filename extension.");
+}
