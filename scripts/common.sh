@@ -62,10 +62,12 @@ qb_ensure_packages() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
-# qb_build DIR [cmake options...] [-- targets...]: configure once, then build
-# (only the targets named, if any) incrementally.
+# qb_build PRESET [cmake options...] [-- targets...]: configures with the
+# preset of CMakePresets.json (again, which is cheap and keeps an existing
+# tree's options in step), then builds incrementally (only the targets named,
+# if any).
 qb_build() {
-    local dir="$1"
+    local preset="$1"
     shift
     local options=() targets=()
     while [ $# -gt 0 ] && [ "$1" != "--" ]; do
@@ -74,15 +76,10 @@ qb_build() {
     done
     [ $# -gt 0 ] && shift
     targets=("$@")
-    # Configuring again is cheap and keeps an existing tree's options in step.
-    if [ -f "$dir/CMakeCache.txt" ]; then
-        cmake -S "$QB_ROOT" -B "$dir" "${options[@]}" >/dev/null || return 1
-    else
-        cmake -S "$QB_ROOT" -B "$dir" -G Ninja "${options[@]}" || return 1
-    fi
+    (cd "$QB_ROOT" && cmake --preset "$preset" "${options[@]}" >/dev/null) || return 1
     if [ "${#targets[@]}" -gt 0 ]; then
-        cmake --build "$dir" -j "$(nproc)" --target "${targets[@]}"
+        (cd "$QB_ROOT" && cmake --build --preset "$preset" -j "$(nproc)" --target "${targets[@]}")
     else
-        cmake --build "$dir" -j "$(nproc)"
+        (cd "$QB_ROOT" && cmake --build --preset "$preset" -j "$(nproc)")
     fi
 }
