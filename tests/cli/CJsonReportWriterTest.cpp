@@ -3,11 +3,11 @@
 // kind of name: quotation marks, backslashes, control characters, DEL, UTF-8
 // and names that are not UTF-8.
 #include "cli/CJsonReportWriter.h"
-#include "ui/RomDetails.h"
-#include "ui/TextConversion.h"
 #include "header/CGbaHeaderDecoder.h"
 #include "scan/CRomEntry.h"
 #include "tests/support/HeaderBuilder.h"
+#include "ui/RomDetails.h"
+#include "ui/TextConversion.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

@@ -19,6 +19,9 @@ public:
     // `scratchDir` holds the files that catch the output.
     CProcessRunner(std::string program, std::string scratchDir);
 
+    // Runs the program in `folder` rather than in the test's own.
+    void SetWorkingDir(std::string folder) { m_strWorkingDir = std::move(folder); }
+
     // Starts the program with `args`, stdin from /dev/null, and waits for it.
     // A program still running after `hangGuard` is killed (timedOut is set).
     // `stdoutTarget` non-empty: standard output goes there instead (`out` stays empty).
@@ -28,4 +31,5 @@ public:
 private:
     std::string m_strProgram;
     std::string m_strScratchDir;
+    std::string m_strWorkingDir;
 };

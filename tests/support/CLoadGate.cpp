@@ -28,10 +28,20 @@ ScanOptions CLoadGate::Options(int jobs) {
         }
         std::unique_lock lock(m_mutex);
         m_bReached = true;
+        ++m_nInside;
         m_changed.notify_all();
         m_changed.wait_for(lock, kHoldGuard, [this] { return m_bReleased; });
+        --m_nInside;
+        m_changed.notify_all();
     };
     return options;
+}
+
+CLoadGate::~CLoadGate() {
+    // A stopped scan's loader may still be held here: the gate outlives it.
+    Release();
+    std::unique_lock lock(m_mutex);
+    m_changed.wait_for(lock, kHoldGuard, [this] { return m_nInside == 0; });
 }
 
 bool CLoadGate::WaitUntilReached(std::chrono::seconds guard) {

@@ -20,6 +20,10 @@ public:
     explicit CLoadGate(std::function<bool(const std::string& path)> holds);
     // Holds the load of the file named `name` (the last path component).
     static std::function<bool(const std::string&)> Named(const std::string& name);
+    // Releases every load, and waits (bounded) until none is held any more.
+    ~CLoadGate();
+    CLoadGate(const CLoadGate&) = delete;
+    CLoadGate& operator=(const CLoadGate&) = delete;
 
     // Scan options with the seam set (and `jobs` loads in flight).
     ScanOptions Options(int jobs = 0);
@@ -34,6 +38,7 @@ private:
     std::condition_variable m_changed;
     bool m_bReached = false;
     bool m_bReleased = false;
+    int m_nInside = 0; // loads held at the gate now
 };
 
 } // namespace testing_support

@@ -44,6 +44,12 @@ public:
             throw std::runtime_error("cannot prepare redirection to " + path);
         }
     }
+    void ChangeDir(const std::string& folder) {
+        if (!folder.empty() &&
+            ::posix_spawn_file_actions_addchdir_np(&m_actions, folder.c_str()) != 0) {
+            throw std::runtime_error("cannot run in " + folder);
+        }
+    }
     const posix_spawn_file_actions_t* Get() const { return &m_actions; }
 
 private:
@@ -65,6 +71,7 @@ CProcessRunner::Result CProcessRunner::Run(const std::vector<std::string>& args,
     actions.Open(STDOUT_FILENO, outPath,
                  stdoutTarget.empty() ? O_WRONLY | O_CREAT | O_TRUNC : O_WRONLY);
     actions.Open(STDERR_FILENO, errPath, O_WRONLY | O_CREAT | O_TRUNC);
+    actions.ChangeDir(m_strWorkingDir);
 
     std::vector<std::string> argStore{m_strProgram};
     argStore.insert(argStore.end(), args.begin(), args.end());

@@ -95,7 +95,9 @@ CProcessRunner::Result CProcessRunner::Run(const std::vector<std::string>& args,
     PROCESS_INFORMATION process{};
     // Detached: a console of its own would outlive it and hold its output files.
     if (!CreateProcessW(Wide(m_strProgram).c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                        DETACHED_PROCESS, nullptr, nullptr, &startup, &process)) {
+                        DETACHED_PROCESS, nullptr,
+                        m_strWorkingDir.empty() ? nullptr : Wide(m_strWorkingDir).c_str(), &startup,
+                        &process)) {
         throw std::runtime_error("cannot start " + m_strProgram);
     }
     const Handle child(process.hProcess);
