@@ -70,8 +70,7 @@ int CFolderSearch::List(const std::string& folder, const CRomLoader& loader, boo
                (kind == ListedKind::Unknown &&
                 CFileSystem::KindOf(prefix + std::string(name)) == ListedKind::Folder);
     };
-    const int readError = CFileSystem::ListFolder(folder, [&](std::string_view name,
-                                                              ListedKind kind) {
+    const int readError = m_listFolder(folder, [&](std::string_view name, ListedKind kind) {
         const int slot = SlotOf(name, loader);
         if (slot >= 0) {
             m_groups[static_cast<std::size_t>(slot)].emplace_back(name);

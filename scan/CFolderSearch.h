@@ -3,13 +3,26 @@
 // grouped in the loader's slot order, each group in a reproducible order.
 #pragma once
 
+#include "romio/CFileSystem.h"
+
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CRomLoader;
 
 class CFolderSearch {
 public:
+    // How a folder is listed (CFileSystem::ListFolder's contract); tests
+    // give a listing that cannot tell the kinds of its entries, as XFS, NFS
+    // and some FUSE file systems cannot.
+    using Lister = std::function<int(const std::string& folder,
+                                     const std::function<void(std::string_view, ListedKind)>&)>;
+
+    explicit CFolderSearch(Lister lister = CFileSystem::ListFolder)
+        : m_listFolder(std::move(lister)) {}
+
     // Lists `folder` once ("" stands for the root), noting its subfolders
     // too when asked. Returns 0, or the system's error code when the folder
     // cannot be read.
@@ -29,6 +42,7 @@ public:
     const std::vector<std::string>& GetSubfolders() const { return m_subfolders; }
 
 private:
+    Lister m_listFolder;
     std::vector<std::vector<std::string>> m_groups;
     std::vector<std::string> m_subfolders;
     std::vector<std::vector<bool>> m_listedRegular; // alongside m_groups

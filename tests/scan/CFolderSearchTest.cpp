@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 using namespace testing_support;
 using ::testing::ElementsAre;
@@ -182,3 +183,26 @@ TEST(FolderSearch, GroupOrderHoldsForNamesSharingLongPrefixes) {
 
     EXPECT_EQ(search.GetGroup(1), expected);
 }
+
+#ifndef _WIN32
+TEST(FolderSearch, LinksToFoldersAreNotSubfoldersWhetherOrNotTheListingTellsKinds) {
+    TempDir dir;
+    dir.MakeSubdir("real");
+    std::filesystem::create_directory_symlink(dir / "real", dir / "linked");
+    std::filesystem::create_directory_symlink(dir / "real", dir / "looks.gba");
+    // As XFS, NFS and some FUSE file systems list: no entry's kind is known.
+    const auto untyped = [](const std::string& folder,
+                            const std::function<void(std::string_view, ListedKind)>& visit) {
+        return CFileSystem::ListFolder(folder, [&visit](std::string_view name, ListedKind) {
+            visit(name, ListedKind::Unknown);
+        });
+    };
+    CGbaRomLoader loader;
+    for (CFolderSearch search : {CFolderSearch(), CFolderSearch(untyped)}) {
+        ASSERT_EQ(search.List(dir.Path(), loader, true), 0);
+        EXPECT_THAT(search.GetSubfolders(), ElementsAre("real"));
+        EXPECT_THAT(search.GetGroup(1), ElementsAre("looks.gba")); // a candidate, never regular
+        EXPECT_FALSE(search.IsListedRegular(1, 0));
+    }
+}
+#endif

@@ -249,3 +249,18 @@ TEST(ProfileIni, LinkToSomethingElseIsReplacedNotFollowed) {
     EXPECT_FALSE(std::filesystem::exists(dir / "nothing"));
 }
 #endif
+
+TEST(ProfileIni, QuotedValuesReadWithoutTheirQuotes) {
+    TempDir dir;
+    const std::pair<std::string, std::string> cases[] = {
+        {"Last Directory=\"\"", ""},
+        {"Last Directory = \" /padded \" ", " /padded "},
+        {"Last Directory=\"", "\""}, // a lone quote is the value itself
+        {"Last Directory=plain", "plain"},
+    };
+    for (const auto& [line, value] : cases) {
+        CProfileIni profile(dir.WriteText("q.ini", "[Settings]\n" + line + "\n"));
+        ASSERT_TRUE(profile.Read()) << line;
+        EXPECT_EQ(profile.GetString("Settings", "Last Directory"), value) << line;
+    }
+}
