@@ -1,6 +1,7 @@
 // Regular-file access on POSIX systems, written so that a hostile name (a FIFO
 // or a device called game.gba) can neither block nor be read.
 #include "romio/CRegularFile.h"
+#include "romio/ReadFully.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -79,20 +80,11 @@ void CRegularFile::Close() {
 
 std::size_t CRegularFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer,
                                  bool* failed) const {
-    std::size_t done = 0;
-    while (done < buffer.size()) {
-        const ssize_t got = ::pread(static_cast<int>(m_handle), buffer.data() + done,
-                                    buffer.size() - done, static_cast<off_t>(offset + done));
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0 && failed != nullptr) {
-            *failed = true;
-        }
-        if (got <= 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(got);
-    }
-    return done;
+    const int fd = static_cast<int>(m_handle);
+    return ReadFully(
+        [fd](std::uint64_t at, std::span<std::uint8_t> into) {
+            const ssize_t got = ::pread(fd, into.data(), into.size(), static_cast<off_t>(at));
+            return PartialRead{got, got < 0 && errno == EINTR};
+        },
+        offset, buffer, failed);
 }

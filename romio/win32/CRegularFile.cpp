@@ -4,6 +4,7 @@
 // reading with every share mode, so other programs may go on writing,
 // renaming or deleting them meanwhile.
 #include "romio/CRegularFile.h"
+#include "romio/ReadFully.h"
 
 #include "WidePath.h"
 
@@ -120,25 +121,20 @@ void CRegularFile::Close() {
 
 std::size_t CRegularFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer,
                                  bool* failed) const {
-    std::size_t done = 0;
-    while (done < buffer.size()) {
-        // The offset travels with the read, so no file position is shared.
-        const std::uint64_t at = offset + done;
-        OVERLAPPED position{};
-        position.Offset = static_cast<DWORD>(at & 0xFFFFFFFFu);
-        position.OffsetHigh = static_cast<DWORD>(at >> 32);
-        const auto wanted = static_cast<DWORD>(std::min(buffer.size() - done, kLargestRead));
-        DWORD got = 0;
-        if (!ReadFile(HandleOf(m_handle), buffer.data() + done, wanted, &got, &position)) {
-            if (GetLastError() != ERROR_HANDLE_EOF && failed != nullptr) {
-                *failed = true;
+    const HANDLE handle = HandleOf(m_handle);
+    return ReadFully(
+        [handle](std::uint64_t at, std::span<std::uint8_t> into) {
+            // The offset travels with the read, so no file position is shared.
+            OVERLAPPED position{};
+            position.Offset = static_cast<DWORD>(at & 0xFFFFFFFFu);
+            position.OffsetHigh = static_cast<DWORD>(at >> 32);
+            const auto wanted =
+                static_cast<DWORD>(std::min<std::size_t>(into.size(), kLargestRead));
+            DWORD got = 0;
+            if (!ReadFile(handle, into.data(), wanted, &got, &position)) {
+                return PartialRead{GetLastError() == ERROR_HANDLE_EOF ? 0 : -1, false};
             }
-            break;
-        }
-        if (got == 0) {
-            break;
-        }
-        done += got;
-    }
-    return done;
+            return PartialRead{got, false};
+        },
+        offset, buffer, failed);
 }

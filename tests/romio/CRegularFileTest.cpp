@@ -2,6 +2,7 @@
 // folder listing reported as regular files, opens without following a link and
 // checks afterwards. Both give regular files only, and neither blocks.
 #include "romio/CRegularFile.h"
+#include "romio/ReadFully.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -125,3 +126,38 @@ TEST(RegularFile, WindowsDeviceNamesAndLockedFilesAreRefusedAndOtherNamesOpen) {
     }
 }
 #endif
+
+// Reads that a signal interrupts or that return less than asked for are gone
+// on with: the 512 bytes of a header come out whole, never zero-filled.
+TEST(ReadFully, InterruptedAndShortReadsStillFillTheBuffer) {
+    std::vector<std::uint8_t> file(1000);
+    for (std::size_t i = 0; i < file.size(); ++i) {
+        file[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    }
+    // Interrupted, then 1 byte, interrupted again, then at most 100 a time.
+    int call = 0;
+    const auto flaky = [&](std::uint64_t at, std::span<std::uint8_t> into) {
+        ++call;
+        if (call == 1 || call == 3) {
+            return PartialRead{-1, true};
+        }
+        const std::size_t count = std::min<std::size_t>(
+            {call == 2 ? 1u : 100u, into.size(), file.size() - static_cast<std::size_t>(at)});
+        std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(at), count, into.begin());
+        return PartialRead{static_cast<std::int64_t>(count), false};
+    };
+    std::vector<std::uint8_t> header(512);
+    bool failed = false;
+    EXPECT_EQ(ReadFully(flaky, 10, header, &failed), 512u);
+    EXPECT_FALSE(failed);
+    EXPECT_TRUE(std::equal(header.begin(), header.end(), file.begin() + 10));
+
+    // The end of the file, and a failure, end the loop and say which.
+    EXPECT_EQ(ReadFully(flaky, 900, header, &failed), 100u);
+    EXPECT_FALSE(failed);
+    const auto broken = [](std::uint64_t, std::span<std::uint8_t>) {
+        return PartialRead{-1, false};
+    };
+    EXPECT_EQ(ReadFully(broken, 0, header, &failed), 0u);
+    EXPECT_TRUE(failed);
+}
