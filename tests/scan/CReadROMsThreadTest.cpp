@@ -5,7 +5,6 @@
 // followed by nothing. Built as its own executable so that a ThreadSanitizer
 // build can run just these (label "threads").
 #include "CRecordingScanTarget.h"
-#include "ui/RomSort.h"
 #include "romio/CFileSystem.h"
 #include "scan/CReadROMs.h"
 #include "scan/CRomEntry.h"
@@ -14,6 +13,7 @@
 #include "tests/support/HeaderBuilder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ZipBuilder.h"
+#include "ui/RomSort.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -162,6 +162,30 @@ TEST_P(WorkerTest, MissingFolderGivesOneDone) {
     ScanOnThread(m_dir / "gone");
 
     EXPECT_THAT(m_target.GetRows(), IsEmpty());
+}
+
+// Loads claimed ahead fill the whole window while the oldest is held; each
+// must still arrive, in order, once it goes on. A fault here used to show
+// only as a hang of the command line's 20,000-image test: this guard ends
+// the wait well before ctest's.
+TEST_P(WorkerTest, AFullWindowOfLoadsWaitsForItsCommitsAndEveryImageArrives) {
+    constexpr std::chrono::seconds kWindowGuard{30};
+    const int images = GetParam() * 8 * 3 + 5; // three windows and more
+    FillWithSmallImages(m_dir, images);
+    CLoadGate gate(CLoadGate::Named("f00000.gba"));
+    CReadROMs worker(m_target, m_dir.Path(), gate.Options(GetParam()));
+    ASSERT_TRUE(worker.CreateThread());
+    ASSERT_TRUE(gate.WaitUntilReached(kHangGuard));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50)); // the others fill the window
+    gate.Release();
+    ASSERT_TRUE(m_target.WaitForDone(kWindowGuard)) << "the scan stalled on a full window";
+    worker.Join();
+    EXPECT_THAT(m_target.GetViolations(), IsEmpty());
+    const auto rows = m_target.GetRows();
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(images));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].itemData, static_cast<std::int32_t>(i));
+    }
 }
 
 TEST_P(WorkerTest, AStopDoesNotWaitForAHeldLoadAndIsFollowedByNothing) {
