@@ -2,8 +2,9 @@
 // trailing separator, because the scan adds a separator and a name itself
 // ("C:\" becomes "C:", "/roms/" becomes "/roms"; the root "/" becomes "",
 // which the scan reads as the root). The folder field goes on to show the
-// scanned folder, except that the root keeps its "/" rather than show
-// nothing. Both dialogs and the command line follow it.
+// scanned folder, except that a root keeps its separator ("/", "C:\") rather
+// than show nothing, or "C:", which Windows reads as the drive's current
+// folder. Both dialogs and the command line follow it.
 #pragma once
 
 #include <string>

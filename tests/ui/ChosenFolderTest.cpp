@@ -11,9 +11,11 @@ TEST(ChosenFolder, TheScanGetsNoTrailingSeparatorAndTheFieldStillShowsARoot) {
         const char* shown;
     };
 #ifdef _WIN32
-    // A drive root is scanned as "C:" and shown so once the field is shown again.
+    // A drive root is scanned as "C:", but "C:" alone names the drive's current
+    // folder: the field, and so the stored folder, keep "C:\".
     const Case cases[] = {
-        {"C:\\", "C:", "C:"},
+        {"C:\\", "C:", "C:\\"},
+        {"d:/", "d:", "d:/"},
         {"C:\\roms\\", "C:\\roms", "C:\\roms"},
         {"C:\\roms", "C:\\roms", "C:\\roms"},
     };
