@@ -10,6 +10,10 @@
 
 namespace {
 
+// The stretch of a read that every figure takes in turn: small enough for the
+// processor's nearest caches.
+constexpr std::size_t kSlice = 16 * 1024;
+
 // ZIP methods the reader inflates: stored and deflated.
 constexpr std::uint16_t kStored = 0;
 constexpr std::uint16_t kDeflated = 8;
@@ -120,14 +124,18 @@ bool CImageHasher::PrepareDigests() {
 }
 
 void CImageHasher::Consume(std::span<const std::uint8_t> bytes, const Progress& progress) {
-    // Reads are at most kReadSize long, well within zlib's 32-bit length.
-    m_crc32 =
-        static_cast<std::uint32_t>(::crc32(m_crc32, bytes.data(), static_cast<uInt>(bytes.size())));
-    if (m_bDigests) {
-        m_sha1->Update(bytes);
-        m_md5->Update(bytes);
+    // Every figure takes a slice while the nearest caches still hold it,
+    // rather than each running over the whole read in turn.
+    for (std::size_t at = 0; at < bytes.size(); at += kSlice) {
+        const auto slice = bytes.subspan(at, std::min(kSlice, bytes.size() - at));
+        m_crc32 = static_cast<std::uint32_t>(
+            ::crc32(m_crc32, slice.data(), static_cast<uInt>(slice.size())));
+        if (m_bDigests) {
+            m_sha1->Update(slice);
+            m_md5->Update(slice);
+        }
+        m_scanner.Feed(slice);
     }
-    m_scanner.Feed(bytes);
     m_nBytes += bytes.size();
     if (progress.onBytes) {
         progress.onBytes(bytes.size());
