@@ -41,43 +41,41 @@ std::string ScanWhole(const std::vector<std::uint8_t>& image) {
 
 } // namespace
 
-TEST(BackupTypeScanner, FindsEachIdOnlyAtAlignedOffsetsAndWithItsDigits) {
+TEST(BackupTypeScanner, FindsTheFirstIdOnlyAtAlignedOffsetsAndWithItsDigits) {
     struct Case {
+        std::size_t size;
         std::size_t offset;
         std::string text;
         std::string expected;
     };
     const std::vector<Case> cases = {
-        {0x100, "EEPROM_V124", "EEPROM_V124"},
-        {0x104, "SRAM_V113", "SRAM_V113"},
-        {0x108, "SRAM_F_V102", "SRAM_F_V102"},
-        {0x10C, "FLASH_V126", "FLASH_V126"},
-        {0x110, "FLASH512_V131", "FLASH512_V131"},
-        {0x114, "FLASH1M_V103", "FLASH1M_V103"},
-        {0x101, "FLASH1M_V103", ""},        // off by one
-        {0x102, "SRAM_V113", ""},           // off by two
-        {0x103, "EEPROM_V124", ""},         // off by three
-        {0x100, "FLASH1M_V1x3", ""},        // not a version
-        {0x100, "FLASH1M_", ""},            // the marker cut short
-        {0x100, "FLASH2M_V103", ""},        // no such library
-        {0x100, "eeprom_v124", ""},         // ids are upper case
-        {0x100, "SRAM_V1234", "SRAM_V123"}, // three digits, whatever follows
+        {0x400, 0x100, "EEPROM_V124", "EEPROM_V124"},
+        {0x400, 0x104, "SRAM_V113", "SRAM_V113"},
+        {0x400, 0x108, "SRAM_F_V102", "SRAM_F_V102"},
+        {0x400, 0x10C, "FLASH_V126", "FLASH_V126"},
+        {0x400, 0x110, "FLASH512_V131", "FLASH512_V131"},
+        {0x400, 0x114, "FLASH1M_V103", "FLASH1M_V103"},
+        {0x400, 0x101, "FLASH1M_V103", ""},        // off by one
+        {0x400, 0x102, "SRAM_V113", ""},           // off by two
+        {0x400, 0x103, "EEPROM_V124", ""},         // off by three
+        {0x400, 0x100, "FLASH1M_V1x3", ""},        // not a version
+        {0x400, 0x100, "FLASH1M_", ""},            // the marker cut short
+        {0x400, 0x100, "FLASH2M_V103", ""},        // no such library
+        {0x400, 0x100, "eeprom_v124", ""},         // ids are upper case
+        {0x400, 0x100, "SRAM_V1234", "SRAM_V123"}, // three digits, whatever follows
+        // A short id ending with the image, where the longest would not fit,
+        // and one the image's end cuts short.
+        {0x409, 0x400, "SRAM_V113", "SRAM_V113"},
+        {0x408, 0x400, "SRAM_V11", ""},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ScanWhole(ImageWith(0x400, c.offset, c.text)), c.expected)
+        EXPECT_EQ(ScanWhole(ImageWith(c.size, c.offset, c.text)), c.expected)
             << c.text << " at " << c.offset;
     }
-}
-
-TEST(BackupTypeScanner, TheFirstIdWinsAndTheLastBytesStillCount) {
-    auto image = ImageWith(0x400, 0x200, "SRAM_V113");
-    const std::string later = "FLASH_V126";
-    std::copy(later.begin(), later.end(), image.begin() + 0x300);
-    EXPECT_EQ(ScanWhole(image), "SRAM_V113");
-    // A short id ending with the image, where the longest would not fit, and
-    // one the image's end cuts short.
-    EXPECT_EQ(ScanWhole(ImageWith(0x409, 0x400, "SRAM_V113")), "SRAM_V113");
-    EXPECT_EQ(ScanWhole(ImageWith(0x408, 0x400, "SRAM_V11")), "");
+    auto twoIds = ImageWith(0x400, 0x300, "FLASH_V126");
+    const std::string first = "SRAM_V113";
+    std::copy(first.begin(), first.end(), twoIds.begin() + 0x200);
+    EXPECT_EQ(ScanWhole(twoIds), "SRAM_V113");
 }
 
 TEST(BackupTypeScanner, AnIdCutBetweenPiecesIsFoundAtEveryCut) {
