@@ -19,7 +19,7 @@ enum class HashFailure : std::uint8_t {
     Changed,          // the file got shorter while it was read
     NotZip,           // named .zip but no ZIP archive
     NoImageInArchive, // a ZIP archive without an entry of an accepted extension
-    UnsupportedEntry, // the entry is encrypted, or packed other than stored or deflated
+    UnsupportedEntry, // the entry is encrypted, packed other than stored or deflated, or 4 GiB+
     DamagedArchive,   // the entry's data breaks off, or differs from its directory's CRC-32
     NoDigest,         // SHA-1 or MD5 was asked for, and the system offers none
     Stopped,          // stopped before the end
