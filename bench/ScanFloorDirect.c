@@ -13,13 +13,20 @@
  *     close.
  * A file that is not a regular file is passed over after its fstat.
  *
+ * With -w it is instead the floor of hashing whole images: every file, plain
+ * or archive, is opened, fstat'ed, read whole with 1 MiB preads (up to its
+ * size when opened) and its CRC-32 computed with zlib, then closed. Archives
+ * are read as files, not inflated, so it is the floor for a folder of plain
+ * images.
+ *
  * With -j N the files are read on N threads, each taking the next file in
  * listing order; the output is the same for every N. It is one line per image
- * read, in listing order: a checksum of the 512 bytes (so that the reads and
- * the inflating cannot be left out) and the image's name (for an archive, the
- * entry's name). It is written with large write calls at the end.
+ * read, in listing order: a checksum of the 512 bytes, or with -w the CRC-32
+ * of the whole file (so that the reads and the inflating cannot be left out),
+ * and the image's name (for an archive, the entry's name; with -w the file's).
+ * It is written with large write calls at the end.
  *
- * Usage: qb_scan_floor_direct [-j N] FOLDER
+ * Usage: qb_scan_floor_direct [-j N] [-w] FOLDER
  */
 #define _GNU_SOURCE
 #include <dirent.h>
@@ -46,6 +53,7 @@ enum {
     kListBytes = 256 * 1024,
     kOutBytes = 64 * 1024,
     kMaxJobs = 256,
+    kWholeReadBytes = 1 << 20, /* -w: the read size of whole-image hashing */
 };
 #define kMaxDirectoryBytes ((uint64_t)64 << 20)
 
@@ -60,6 +68,7 @@ typedef struct {
 
 typedef struct {
     int dirFd;
+    int wholeFiles; /* -w */
     Image* images;
     size_t count;
     atomic_size_t next;
@@ -73,6 +82,7 @@ typedef struct {
     size_t directoryCapacity;
     unsigned char header[kHeaderBytes];
     z_stream inflater;
+    unsigned char whole[kWholeReadBytes]; /* -w */
 } Scratch;
 
 static uint32_t Le16(const unsigned char* p) {
@@ -255,13 +265,38 @@ static int ReadArchive(int fd, uint64_t size, Scratch* s, Image* image) {
     return 1;
 }
 
-static void ReadImage(int dirFd, Scratch* s, Image* image) {
+/* -w: the CRC-32 of the whole file, read in 1 MiB reads up to `size`. */
+static int CrcWholeFile(int fd, uint64_t size, Scratch* s, Image* image) {
+    uLong crc = crc32(0L, Z_NULL, 0);
+    for (uint64_t offset = 0; offset < size;) {
+        const size_t want =
+            size - offset < kWholeReadBytes ? (size_t)(size - offset) : (size_t)kWholeReadBytes;
+        const ssize_t got = pread(fd, s->whole, want, (off_t)offset);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return 0;
+        }
+        crc = crc32(crc, s->whole, (uInt)got);
+        offset += (uint64_t)got;
+    }
+    image->checksum = (uint32_t)crc;
+    return 1;
+}
+
+static void ReadImage(int dirFd, int wholeFiles, Scratch* s, Image* image) {
     const int fd = openat(dirFd, image->name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
         return;
     }
     struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    if (wholeFiles) {
+        if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+            image->isArchive = 0; /* named as the file it is */
+            image->loaded = (unsigned char)CrcWholeFile(fd, (uint64_t)st.st_size, s, image);
+        }
+    } else if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
         memset(s->header, 0, sizeof s->header); /* what a short file or entry leaves */
         if (image->isArchive) {
             image->loaded = (unsigned char)ReadArchive(fd, (uint64_t)st.st_size, s, image);
@@ -287,7 +322,7 @@ static void* ReadImages(void* arg) {
         if (i >= scan->count) {
             break;
         }
-        ReadImage(scan->dirFd, s, &scan->images[i]);
+        ReadImage(scan->dirFd, scan->wholeFiles, s, &scan->images[i]);
     }
     inflateEnd(&s->inflater);
     free(s->directory);
@@ -412,22 +447,28 @@ static void PrintImages(const Scan* scan) {
 
 int main(int argc, char** argv) {
     long jobs = 1;
+    int wholeFiles = 0;
     int option;
-    while ((option = getopt(argc, argv, "j:")) != -1) {
+    while ((option = getopt(argc, argv, "j:w")) != -1) {
+        if (option == 'w') {
+            wholeFiles = 1;
+            continue;
+        }
         char* end = NULL;
         if (option == 'j') {
             jobs = strtol(optarg, &end, 10);
         }
         if (option != 'j' || *end != '\0' || jobs < 1 || jobs > kMaxJobs) {
-            fprintf(stderr, "usage: qb_scan_floor_direct [-j N (1-%d)] FOLDER\n", kMaxJobs);
+            fprintf(stderr, "usage: qb_scan_floor_direct [-j N (1-%d)] [-w] FOLDER\n", kMaxJobs);
             return 2;
         }
     }
     if (optind != argc - 1) {
-        fprintf(stderr, "usage: qb_scan_floor_direct [-j N (1-%d)] FOLDER\n", kMaxJobs);
+        fprintf(stderr, "usage: qb_scan_floor_direct [-j N (1-%d)] [-w] FOLDER\n", kMaxJobs);
         return 2;
     }
-    Scan scan = {.dirFd = open(argv[optind], O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    Scan scan = {.dirFd = open(argv[optind], O_RDONLY | O_DIRECTORY | O_CLOEXEC),
+                 .wholeFiles = wholeFiles};
     char* arena = NULL;
     if (scan.dirFd < 0 || ListFolder(&scan, &arena) != 0) {
         perror(argv[optind]);

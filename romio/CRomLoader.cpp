@@ -127,7 +127,7 @@ int CRomLoader::LoadAny(const std::string& path, std::uint32_t offset, std::uint
                         std::span<std::uint8_t> buffer, bool listed) {
     m_lastFailure = LoadFailure::None;
     m_nLastSystemError = 0;
-    if (HasExtension(path, "ZIP")) {
+    if (IsArchiveName(path)) {
         return LoadFromArchive(path, offset, length, buffer, listed);
     }
     return LoadPlain(path, offset, length, buffer, listed);
@@ -167,9 +167,10 @@ bool CRomLoader::IsAcceptedInArchive(const std::string& entryName) const {
     return false;
 }
 
-int CRomLoader::LoadFromArchive(const std::string& path, std::uint32_t offset, std::uint32_t length,
-                                std::span<std::uint8_t> buffer, bool listed) {
-    CZipReader zip;
+int CRomLoader::OpenArchiveImage(const std::string& path, bool listed, CZipReader& zip,
+                                 CZipReader::EntryInfo& entry) {
+    m_lastFailure = LoadFailure::None;
+    m_nLastSystemError = 0;
     if (!zip.Open(path, listed)) {
         const FileError& error = zip.GetOpenError();
         return error.failure == FileFailure::None ? Fail(LoadFailure::NotZip) : Fail(error);
@@ -181,19 +182,23 @@ int CRomLoader::LoadFromArchive(const std::string& path, std::uint32_t offset, s
     // claimed count, except that a count of 65,535 without zip64 records (how
     // writers record "more than fit") is walked to the last record. A damaged
     // record or a directory shorter than its count ends the walk too.
-    CZipReader::EntryInfo entry;
-    bool found = false;
     while (zip.GetCurrentEntry(entry)) {
         if (IsAcceptedInArchive(entry.name)) {
-            found = true;
-            break;
+            return 0;
         }
         if (!zip.GoToNextEntry()) {
             break;
         }
     }
-    if (!found) {
-        return Fail(LoadFailure::NoImageInArchive);
+    return Fail(LoadFailure::NoImageInArchive);
+}
+
+int CRomLoader::LoadFromArchive(const std::string& path, std::uint32_t offset, std::uint32_t length,
+                                std::span<std::uint8_t> buffer, bool listed) {
+    CZipReader zip;
+    CZipReader::EntryInfo entry;
+    if (OpenArchiveImage(path, listed, zip, entry) != 0) {
+        return -1;
     }
     const auto delivered = DeliveredLength(entry.uncompressedSize, offset, length, buffer.size());
     if (!delivered) {

@@ -3,6 +3,7 @@
 // from: file name, entry name, image size and the archive's CRC-32.
 #pragma once
 
+#include "CZipReader.h"
 #include "FileError.h"
 
 #include <array>
@@ -47,6 +48,16 @@ public:
     // GetExtension(name) == accepted, without building the extension (this
     // runs once per file of a scan).
     static bool HasExtension(std::string_view name, std::string_view accepted);
+    // True when a load looks into `path` as a ZIP archive (a name ending in .zip).
+    static bool IsArchiveName(std::string_view path) { return HasExtension(path, "ZIP"); }
+
+    // Opens the archive at `path` in `zip` and makes current the entry a load
+    // of it reads: the first in directory order with an accepted extension.
+    // Returns 0 with that entry's record in `entry`, or -1 with the reason for
+    // GetLastFailure(). `listed` as for LoadListedFile(). Whole-image hashing
+    // uses it, so that it hashes the entry a scan shows.
+    int OpenArchiveImage(const std::string& path, bool listed, CZipReader& zip,
+                         CZipReader::EntryInfo& entry);
 
     int GetExtensionCount() const { return m_nExtCount; }
     const std::string& GetExtensionAt(int slot) const { return m_strExt.at(slot); }

@@ -21,6 +21,8 @@ void AssignTerminated(std::string& name, const char* chars, std::size_t length) 
 // A 32-bit size of all ones: the real size is in the zip64 extra block.
 constexpr std::uint64_t kZip64Marker = 0xFFFFFFFF;
 constexpr std::uint16_t kZip64ExtraId = 0x0001;
+// General purpose flag bit 0: the entry's data is encrypted.
+constexpr uLong kEncryptedFlag = 0x0001;
 
 std::uint64_t LittleEndian(std::span<const std::uint8_t> bytes) {
     std::uint64_t value = 0;
@@ -106,6 +108,8 @@ bool CZipReader::GetCurrentEntry(EntryInfo& info) const {
         }
     }
     info.crc32 = static_cast<std::uint32_t>(fileInfo.crc);
+    info.method = static_cast<std::uint16_t>(fileInfo.compression_method);
+    info.encrypted = (fileInfo.flag & kEncryptedFlag) != 0;
     return true;
 }
 

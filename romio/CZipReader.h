@@ -15,6 +15,8 @@ public:
         std::string name; // as stored, up to its first zero byte
         std::uint64_t uncompressedSize = 0;
         std::uint32_t crc32 = 0;
+        std::uint16_t method = 0; // 0 stored, 8 deflated; others cannot be read
+        bool encrypted = false;   // its data cannot be read without a password
     };
 
     CZipReader() = default;

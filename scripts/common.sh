@@ -6,7 +6,7 @@ QB_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # Debian packages the build and the tests need.
 QB_BUILD_PACKAGES=(
     g++ cmake ninja-build pkg-config
-    zlib1g-dev libminizip-dev qt6-base-dev
+    zlib1g-dev libminizip-dev libssl-dev qt6-base-dev
     libgtest-dev nlohmann-json3-dev libcli11-dev
     scdoc python3
 )
