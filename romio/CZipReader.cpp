@@ -3,6 +3,8 @@
 // scan, and spares minizip's byte-wise reads the system calls.
 #include "CZipReader.h"
 
+#include "AsciiCase.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -51,7 +53,57 @@ std::optional<std::uint64_t> Zip64UncompressedSize(std::span<const std::uint8_t>
     return std::nullopt;
 }
 
+bool HasOneOfExtensions(std::string_view name, std::span<const std::string_view> extensions) {
+    const auto dot = name.find_last_of('.');
+    if (dot == std::string_view::npos) {
+        return false;
+    }
+    const std::string_view ext = name.substr(dot + 1);
+    return std::any_of(extensions.begin(), extensions.end(), [&](std::string_view wanted) {
+        return EqualsIgnoringAsciiCase(ext, wanted);
+    });
+}
+
 } // namespace
+
+CZipReader::WholeEntry CZipReader::ReadFirstEntryWithExtension(
+    const std::string& path, std::span<const std::string_view> extensions, std::size_t maxSize) {
+    WholeEntry result;
+    CZipReader zip;
+    if (!zip.Open(path)) {
+        result.fileError = zip.GetOpenError();
+        result.failure = result.fileError.failure == FileFailure::None
+                             ? WholeEntryFailure::NotZip
+                             : WholeEntryFailure::Unopened;
+        return result;
+    }
+    EntryInfo entry;
+    bool found = false;
+    while (zip.EntryCount() > 0 && zip.GetCurrentEntry(entry)) {
+        if (HasOneOfExtensions(entry.name, extensions)) {
+            found = true;
+            break;
+        }
+        if (!zip.GoToNextEntry()) {
+            break;
+        }
+    }
+    if (!found) {
+        result.failure = WholeEntryFailure::NoEntry;
+        return result;
+    }
+    result.name = std::move(entry.name);
+    result.size = entry.uncompressedSize;
+    if (entry.uncompressedSize > maxSize) {
+        result.failure = WholeEntryFailure::TooLarge;
+    } else if (!zip.OpenCurrentEntry() ||
+               !zip.ReadCurrentEntryWhole(result.bytes,
+                                          static_cast<std::size_t>(entry.uncompressedSize))) {
+        result.bytes.clear();
+        result.failure = WholeEntryFailure::Damaged;
+    }
+    return result;
+}
 
 CZipReader::~CZipReader() {
     if (m_hZip != nullptr) {
@@ -160,4 +212,16 @@ void CZipReader::CloseCurrentEntry() {
         unzCloseCurrentFile(m_hZip);
         m_bEntryOpen = false;
     }
+}
+
+bool CZipReader::ReadCurrentEntryWhole(std::string& bytes, std::size_t size) {
+    // minizip inflates no further than the size the directory records, so
+    // the buffer is never overrun; data that ends early reads short, and
+    // anything else wrong fails the CRC-32 check made on closing.
+    bytes.assign(size, '\0');
+    const std::size_t got =
+        ReadCurrentEntry(std::span(reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size()));
+    const int closed = unzCloseCurrentFile(m_hZip);
+    m_bEntryOpen = false;
+    return got == size && closed == UNZ_OK;
 }

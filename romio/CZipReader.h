@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 class CZipReader {
 public:
@@ -18,6 +19,32 @@ public:
         std::uint16_t method = 0; // 0 stored, 8 deflated; others cannot be read
         bool encrypted = false;   // its data cannot be read without a password
     };
+
+    // Why ReadFirstEntryWithExtension() delivered no bytes.
+    enum class WholeEntryFailure : std::uint8_t {
+        None,
+        Unopened, // the file itself could not be opened: see `fileError`
+        NotZip,   // opened, but no ZIP archive
+        NoEntry,  // no entry with one of the extensions asked for
+        TooLarge, // the entry's size is above the limit
+        Damaged,  // its data ends early, does not inflate or fails its CRC-32
+    };
+    // One entry read whole, or why not.
+    struct WholeEntry {
+        WholeEntryFailure failure = WholeEntryFailure::None;
+        FileError fileError;    // for Unopened
+        std::string name;       // the entry chosen, as stored ("" for Unopened to NoEntry)
+        std::uint64_t size = 0; // its size as the directory records it
+        std::string bytes;      // its data; empty unless failure is None
+    };
+
+    // Reads the first entry, in directory order, whose name ends in "." and
+    // one of `extensions` (ASCII case ignored; given without the dot), whole
+    // but never more than `maxSize` bytes: a larger entry is refused before
+    // anything is inflated, so a ZIP bomb costs no memory.
+    static WholeEntry ReadFirstEntryWithExtension(const std::string& path,
+                                                  std::span<const std::string_view> extensions,
+                                                  std::size_t maxSize);
 
     CZipReader() = default;
     CZipReader(const CZipReader&) = delete;
@@ -44,6 +71,9 @@ public:
     void CloseCurrentEntry();
 
 private:
+    // Reads the open current entry's `size` bytes whole, checking its CRC-32.
+    bool ReadCurrentEntryWhole(std::string& bytes, std::size_t size);
+
     CZipFileStream::OpenContext m_openContext; // minizip keeps a pointer to it
     void* m_hZip = nullptr;                    // unzFile
     bool m_bEntryOpen = false;
