@@ -1,6 +1,6 @@
 # What the Windows cross build (cmake/toolchain-mingw64.cmake) provides
 # itself where the Linux build finds Debian's packages: the header-only
-# packages, minizip's reading half, and a check that each program runs
+# packages, minizip's reading half, pugixml, and a check that each program runs
 # without DLLs of its own.
 
 # nlohmann-json and CLI11 are header-only, so Debian's packages serve the
@@ -27,23 +27,30 @@ list(APPEND CMAKE_FIND_ROOT_PATH ${_qb_header_only_root})
 # file asks for the static archive.
 find_package(ZLIB REQUIRED)
 
+# _qb_debian_source(PACKAGE VARIABLE): sets VARIABLE to the unpacked sources
+# of the Debian source package PACKAGE, which scripts/fetch-debian-source
+# downloads once into the build tree.
+function(_qb_debian_source package variable)
+    execute_process(
+        COMMAND ${PROJECT_SOURCE_DIR}/scripts/fetch-debian-source ${package} ${CMAKE_BINARY_DIR}/deps
+        OUTPUT_VARIABLE source OUTPUT_STRIP_TRAILING_WHITESPACE
+        RESULT_VARIABLE result)
+    if(NOT result EQUAL 0)
+        message(FATAL_ERROR "Could not fetch Debian's ${package} sources (see above)")
+    endif()
+    set(${variable} ${source} PARENT_SCOPE)
+endfunction()
+
 # minizip is not packaged for mingw-w64. The unz reading interface that
 # romio/ uses (ioapi.c, unzip.c) is built from the contrib/minizip folder of
-# Debian's zlib source package, which scripts/fetch-debian-source downloads
-# once into the build tree. romio/ links it under the name that stands for
-# Debian's libminizip on Linux.
+# Debian's zlib source package. romio/ links it under the name that stands
+# for Debian's libminizip on Linux.
 set(QB_ZLIB_SOURCE_DIR "" CACHE PATH
     "Unpacked zlib sources to build minizip from; empty fetches Debian's into the build tree")
 if(QB_ZLIB_SOURCE_DIR)
     set(_qb_zlib_source ${QB_ZLIB_SOURCE_DIR})
 else()
-    execute_process(
-        COMMAND ${PROJECT_SOURCE_DIR}/scripts/fetch-debian-source zlib ${CMAKE_BINARY_DIR}/deps
-        OUTPUT_VARIABLE _qb_zlib_source OUTPUT_STRIP_TRAILING_WHITESPACE
-        RESULT_VARIABLE _qb_fetch_result)
-    if(NOT _qb_fetch_result EQUAL 0)
-        message(FATAL_ERROR "Could not fetch Debian's zlib sources for minizip (see above)")
-    endif()
+    _qb_debian_source(zlib _qb_zlib_source)
 endif()
 set(_qb_minizip_dir ${_qb_zlib_source}/contrib/minizip)
 if(NOT EXISTS ${_qb_minizip_dir}/unzip.c)
@@ -58,6 +65,23 @@ target_link_libraries(qb_minizip PUBLIC ZLIB::ZLIB)
 add_library(qb_minizip_writer STATIC EXCLUDE_FROM_ALL
     ${_qb_minizip_dir}/zip.c ${_qb_minizip_dir}/iowin32.c)
 target_link_libraries(qb_minizip_writer PUBLIC qb_minizip)
+
+# pugixml, which dat/ reads XML with, is not packaged for mingw-w64 either:
+# built from Debian's pugixml source package, under the name dat/ gives
+# Debian's libpugixml on Linux. XPath is left out; nothing here queries.
+set(QB_PUGIXML_SOURCE_DIR "" CACHE PATH
+    "Unpacked pugixml sources; empty fetches Debian's into the build tree")
+if(QB_PUGIXML_SOURCE_DIR)
+    set(_qb_pugixml_source ${QB_PUGIXML_SOURCE_DIR})
+else()
+    _qb_debian_source(pugixml _qb_pugixml_source)
+endif()
+if(NOT EXISTS ${_qb_pugixml_source}/src/pugixml.cpp)
+    message(FATAL_ERROR "${_qb_pugixml_source} holds no pugixml sources")
+endif()
+add_library(qb_pugixml STATIC ${_qb_pugixml_source}/src/pugixml.cpp)
+target_include_directories(qb_pugixml SYSTEM INTERFACE ${_qb_pugixml_source}/src)
+target_compile_definitions(qb_pugixml PUBLIC PUGIXML_NO_XPATH)
 
 # qb_check_system_imports(TARGET): a test that fails when the program imports
 # a DLL Windows does not ship (the MinGW runtime, zlib1.dll...), that is,

@@ -6,7 +6,8 @@ QB_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # Debian packages the build and the tests need.
 QB_BUILD_PACKAGES=(
     g++ cmake ninja-build pkg-config
-    zlib1g-dev libminizip-dev libssl-dev qt6-base-dev
+    zlib1g-dev libminizip-dev qt6-base-dev
+    libpugixml-dev libssl-dev
     libgtest-dev nlohmann-json3-dev libcli11-dev
     scdoc python3
 )
@@ -20,7 +21,7 @@ QB_PACKAGE_PACKAGES=(dpkg-dev file lintian desktop-file-utils appstream)
 # Packages for the Windows cross build (scripts/build-windows) and its tests:
 # the mingw-w64 compilers and zlib, Debian's sources of GoogleTest, the
 # header-only libraries, apt's source download tools (dpkg-source) for
-# minizip, Wine to run the tests, and Xvfb for tests that open windows.
+# minizip and pugixml, Wine to run the tests, and Xvfb for tests that open windows.
 QB_WINDOWS_PACKAGES=(
     cmake ninja-build pkg-config
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
