@@ -1,12 +1,14 @@
 // Micro-benchmarks of the core: the header decoders, Load on a plain image and
 // on a ZIP archive, the sort comparison and the 100,000-row sort, the details
-// texts and the command line's per-entry output. Run by bench/run --micro.
+// texts, the command line's per-entry output and loading a DAT file in either
+// form. Run by bench/run --micro.
 #include "ui/RomDetailFields.h"
 #include "ui/RomDetails.h"
 #include "ui/RomSort.h"
 #include "ui/TextConversion.h"
 #include "cli/CJsonReportWriter.h"
 #include "cli/CTableReportWriter.h"
+#include "dat/CDatFile.h"
 #include "romio/CGbaRomLoader.h"
 #include "scan/CFolderSearch.h"
 #include "scan/CReadROMs.h"
@@ -19,6 +21,7 @@
 #include "tests/support/ZipBuilder.h"
 
 #include <benchmark/benchmark.h>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -378,6 +381,68 @@ void BM_EntriesOutput(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * 1000);
 }
 BENCHMARK(BM_EntriesOutput)->ArgName("json")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// --- DAT files ---
+
+// Hexadecimal digits from the generator, as a DAT writes a hash.
+std::string RandomHex(std::mt19937& random, std::size_t digits) {
+    std::string hex;
+    for (std::size_t i = 0; i < digits; ++i) {
+        hex += "0123456789abcdef"[random() % 16];
+    }
+    return hex;
+}
+
+// A DAT of `games` games shaped like the real ones (header, names, size,
+// every hash, a serial, a status), in the XML or the text form.
+std::string MakeDat(std::size_t games, bool textForm) {
+    std::mt19937 random(7);
+    std::string dat = textForm ? "clrmamepro (\n\tname \"Nintendo - Game Boy Advance\"\n"
+                                 "\tversion 20210506-095002\n)\n\n"
+                               : "<?xml version=\"1.0\"?>\n<datafile>\n\t<header>\n\t\t<name>"
+                                 "Nintendo - Game Boy Advance</name>\n\t\t<version>"
+                                 "20210506-095002</version>\n\t</header>\n";
+    const auto names = MakeNames(games);
+    for (std::size_t i = 0; i < games; ++i) {
+        const std::string game = names[i].substr(0, names[i].rfind('.'));
+        const std::string size = std::to_string(std::size_t{1} << (22 + random() % 4));
+        const std::string crc = RandomHex(random, 8);
+        const std::string md5 = RandomHex(random, 32);
+        const std::string sha1 = RandomHex(random, 40);
+        char serial[16];
+        std::snprintf(serial, sizeof serial, "AGB-B%03zuE-USA", i % 1000);
+        if (textForm) {
+            dat += "game (\n\tname \"" + game + "\"\n\tdescription \"" + game +
+                   "\"\n\trom ( name \"" + game + ".gba\" size " + size + " crc " + crc + " md5 " +
+                   md5 + " sha1 " + sha1 + " serial \"" + serial + "\" flags verified )\n)\n\n";
+        } else {
+            dat += "\t<game name=\"" + game + "\">\n\t\t<description>" + game +
+                   "</description>\n\t\t<rom name=\"" + game + ".gba\" size=\"" + size +
+                   "\" crc=\"" + crc + "\" md5=\"" + md5 + "\" sha1=\"" + sha1 +
+                   "\" status=\"verified\" serial=\"" + serial + "\"/>\n\t</game>\n";
+        }
+    }
+    return textForm ? dat : dat + "</datafile>\n";
+}
+
+constexpr std::size_t kDatGames = 3000;
+
+// Loading a 3,000-game DAT from a file; arg 1 selects the text form.
+void BM_LoadDat(benchmark::State& state) {
+    const TempDir dir;
+    const bool textForm = state.range(0) == 1;
+    const std::string path = dir.WriteText("gba.dat", MakeDat(kDatGames, textForm));
+    for (auto _ : state) {
+        const DatLoadResult loaded = CDatFile::Load(path);
+        if (!loaded.dat || loaded.dat->GameCount() != kDatGames) {
+            state.SkipWithError(loaded.error.Text().c_str());
+            break;
+        }
+        benchmark::DoNotOptimize(loaded.dat->Roms().data());
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(kDatGames));
+}
+BENCHMARK(BM_LoadDat)->ArgName("text")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

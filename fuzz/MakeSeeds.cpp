@@ -1,7 +1,8 @@
 // Writes the seed corpora of the fuzz targets: valid and damaged images,
 // short images, and each kind of ZIP archive the tests build, for
-// fuzz_loader; headers with entry trailers for fuzz_header.
-// Usage: qb_fuzz_seeds OUTPUT_DIR  (writes OUTPUT_DIR/loader and OUTPUT_DIR/header)
+// fuzz_loader; headers with entry trailers for fuzz_header; DATs in both
+// forms for fuzz_dat_xml and fuzz_dat_text.
+// Usage: qb_fuzz_seeds OUTPUT_DIR  (writes OUTPUT_DIR/loader, header, dat_xml and dat_text)
 #include "FuzzInputLayout.h"
 #include "tests/support/HeaderBuilder.h"
 #include "tests/support/TempDir.h"
@@ -12,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -161,6 +163,54 @@ void WriteHeaderSeeds(const fs::path& folder) {
     WriteBytes(folder / "header-empty", {});
 }
 
+const char* const kXmlSeeds[] = {
+    R"dat(<?xml version="1.0"?>
+<!DOCTYPE datafile PUBLIC "-//Logiqx//DTD ROM Management Datafile//EN" "http://www.logiqx.com/Dats/datafile.dtd">
+<datafile>
+  <header><name>Nintendo - Game Boy Advance</name><version>20210506-095002</version></header>
+  <game name="Some Game (Europe) (En,Fr,De)" cloneof="Some Game (USA)">
+    <description>Some Game</description><release name="Some Game" region="EUR"/>
+    <rom name="Some Game (Europe) (En,Fr,De).gba" size="8388608" crc="caf2e99f" md5="55354d9e3bc9c1fa682b5110e5ed1544" sha1="6e4e9be9a07580ef267be9c2ea1bd0730b3be44a" status="verified" serial="AGB-BJBJ-EUR"/>
+  </game>
+  <game name="Some Game (USA)"><rom name="Some Game (USA).gba" size="8388608" crc="caf2e99f" status="baddump" serial="BJBE"/></game>
+  <machine name="Tom &amp; Jerry &#x2013; Caf&#233;">
+    <rom name="t&amp;j.gba" size="4194304" crc="0000ABCD" sha256="00"/>
+    <rom name="missing.gba" size="0" status="nodump"/>
+  </machine>
+  <game name="Some Game (Europe) (En,Fr,De)"><rom name="x.gba" size="1" crc="00000001"/></game>
+</datafile>
+)dat",
+    R"dat(<!DOCTYPE datafile [<!ENTITY a "b">]><datafile><game name="&a;"/></datafile>)dat",
+    R"dat(<datafile><game name="g"><rom name="r" size="-1" crc="123456789"/></game></datafile>)dat",
+};
+
+const char* const kTextSeeds[] = {
+    R"dat(clrmamepro (
+	name "Nintendo - Game Boy Advance"
+	version 20210506-095002
+)
+emulator ( name "skipped" ( nested ) )
+game (
+	name "Some Game (Europe) (En,Fr,De)"
+	rom ( name "Some Game (Europe) (En,Fr,De).gba" size 8388608 crc CAF2E99F md5 55354d9e3bc9c1fa682b5110e5ed1544 sha1 6E4E9BE9A07580EF267BE9C2EA1BD0730B3BE44A serial "AGB-BJBJ-EUR" flags verified )
+)
+game ( name "Some Game (USA)" rom ( name "Some Game (USA).gba" size 8388608 crc32 caf2e99f flags baddump ) )
+machine ( name "Tom & Jerry"
+	rom ( name t&j.gba size 4194304 crc32 0000abcd status good serial BJBE )
+	rom ( name "missing.gba" size 0 flags nodump ) disk ( name x ) )
+game ( name "Tom & Jerry" rom ( name y size 1 ) )
+)dat",
+    "game ( name \"unterminated\n rom ( name x size 1 ) )",
+    "game ( name a rom ( name b size 18446744073709551616 crc 1 ) )",
+};
+
+void WriteDatSeeds(const fs::path& folder, std::span<const char* const> seeds) {
+    int index = 0;
+    for (const char* seed : seeds) {
+        WriteBytes(folder / ("dat-" + std::to_string(index++)), TextBytes(seed));
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -172,9 +222,13 @@ int main(int argc, char** argv) {
         const fs::path out = argv[1];
         fs::create_directories(out / "loader");
         fs::create_directories(out / "header");
+        fs::create_directories(out / "dat_xml");
+        fs::create_directories(out / "dat_text");
         const TempDir scratch;
         LoaderSeeds(out / "loader", scratch).WriteAll();
         WriteHeaderSeeds(out / "header");
+        WriteDatSeeds(out / "dat_xml", kXmlSeeds);
+        WriteDatSeeds(out / "dat_text", kTextSeeds);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "qb_fuzz_seeds: %s\n", error.what());
         return 1;
