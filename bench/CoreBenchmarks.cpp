@@ -2,10 +2,6 @@
 // on a ZIP archive, the sort comparison and the 100,000-row sort, the details
 // texts, the command line's per-entry output and loading a DAT file in either
 // form. Run by bench/run --micro.
-#include "ui/RomDetailFields.h"
-#include "ui/RomDetails.h"
-#include "ui/RomSort.h"
-#include "ui/TextConversion.h"
 #include "cli/CJsonReportWriter.h"
 #include "cli/CTableReportWriter.h"
 #include "dat/CDatFile.h"
@@ -19,6 +15,10 @@
 #include "tests/support/HeaderBuilder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ZipBuilder.h"
+#include "ui/RomDetailFields.h"
+#include "ui/RomDetails.h"
+#include "ui/RomSort.h"
+#include "ui/TextConversion.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>

@@ -2,12 +2,12 @@
 #include "CFolderWalk.h"
 
 #include "CCliScanTarget.h"
-#include "ui/ChosenFolder.h"
-#include "ui/RomSort.h"
-#include "ui/TextConversion.h"
 #include "romio/CFileSystem.h"
 #include "scan/CReadROMs.h"
 #include "scan/CRomEntryList.h"
+#include "ui/ChosenFolder.h"
+#include "ui/RomSort.h"
+#include "ui/TextConversion.h"
 
 CFolderWalk::CFolderWalk(ScanOptions options, bool recursive, bool showProgress)
     : m_options(std::move(options)), m_bRecursive(recursive), m_bShowProgress(showProgress) {

@@ -6,13 +6,13 @@
 #include "CConsole.h"
 #include "CFolderWalk.h"
 #include "CReportWriter.h"
-#include "ui/RomDetails.h"
-#include "ui/TextConversion.h"
 #include "romio/CFileSystem.h"
 #include "romio/CGbaRomLoader.h"
 #include "scan/CReadROMs.h"
 #include "scan/CRomEntry.h"
 #include "scan/CRomEntryList.h"
+#include "ui/RomDetails.h"
+#include "ui/TextConversion.h"
 
 #include <CLI/CLI.hpp>
 #include <cstdio>

@@ -4,11 +4,11 @@
 // large folder's cells would need.
 #include "CTableReportWriter.h"
 
+#include "romio/CFileSystem.h"
+#include "scan/CRomEntry.h"
 #include "ui/RomDetailFields.h"
 #include "ui/RomDetails.h"
 #include "ui/TextConversion.h"
-#include "romio/CFileSystem.h"
-#include "scan/CRomEntry.h"
 
 #include <algorithm>
 #include <array>

@@ -6,10 +6,10 @@
 #pragma once
 
 #include "CReportWriter.h"
+#include "scan/CRomEntry.h"
 #include "ui/RomDetailFields.h"
 #include "ui/RomDetails.h"
 #include "ui/TextConversion.h"
-#include "scan/CRomEntry.h"
 
 #include <cstdint>
 #include <string>

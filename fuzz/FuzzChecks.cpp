@@ -1,11 +1,11 @@
 // The invariants behind both fuzz targets.
 #include "FuzzChecks.h"
 
-#include "ui/RomDetails.h"
-#include "ui/TextConversion.h"
 #include "header/CGbaHeaderDecoder.h"
 #include "romio/CRomLoader.h"
 #include "scan/CRomEntry.h"
+#include "ui/RomDetails.h"
+#include "ui/TextConversion.h"
 
 #include <algorithm>
 #include <array>
