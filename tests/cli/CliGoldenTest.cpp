@@ -69,7 +69,7 @@ std::string ReadText(const std::string& path) {
 // Windows joins a scan's folder and names with a backslash (escaped in JSON).
 std::string WithLinuxSeparators(std::string text) {
     for (const std::string folder : {"samples", "roms"}) {
-        for (const std::string from : {folder + "\\\\", folder + "\\"}) {
+        for (const std::string& from : {folder + "\\\\", folder + "\\"}) {
             for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
                 text.replace(at, from.size(), folder + "/");
             }
