@@ -55,7 +55,8 @@ void CQuillbeyCli::WriteOutput(const std::vector<ReportedEntry>& entries,
 }
 
 int CQuillbeyCli::Run(int argc, char** argv) {
-    CLI::App app{"Quillbey: lists Game Boy Advance ROM images and decodes their cartridge headers.",
+    CLI::App app{"Quillbey: lists Game Boy Advance ROM images, decodes their cartridge headers "
+                 "and checks them against DAT files.",
                  "quillbey-cli"};
     app.set_version_flag("--version", kQuillbeyVersion);
     // "/json" is no option on Windows either: "/roms" must stay a folder.
@@ -91,6 +92,11 @@ int CQuillbeyCli::Run(int argc, char** argv) {
         ->check(CLI::Range(1, 256));
     scan->add_option("FOLDER", folder, "Folder to scan")->required();
 
+    std::vector<std::string> files;
+    CLI::App* info = app.add_subcommand("info", "Decode the headers of single files");
+    addOutputOptions(info);
+    info->add_option("FILE", files, "ROM images or ZIP archives")->required();
+
     CLI::App* verify = app.add_subcommand(
         "verify", "Check a folder's images against DAT files: good and bad dumps, unknown "
                   "images, games missing");
@@ -106,11 +112,6 @@ int CQuillbeyCli::Run(int argc, char** argv) {
     verify->add_option("--jobs", m_nJobs, "Images read at once (default: decided by the scan)")
         ->check(CLI::Range(1, 256));
     verify->add_option("FOLDER", folder, "Folder to verify")->required();
-
-    std::vector<std::string> files;
-    CLI::App* info = app.add_subcommand("info", "Decode the headers of single files");
-    addOutputOptions(info);
-    info->add_option("FILE", files, "ROM images or ZIP archives")->required();
 
     try {
         app.parse(argc, argv);
