@@ -1,14 +1,6 @@
 // Rows, count and end-of-scan notice for the command line.
 #include "CCliScanTarget.h"
 
-#include "CConsole.h"
-
-#include <cstdio>
-
-namespace {
-constexpr auto kProgressInterval = std::chrono::milliseconds(100);
-}
-
 CCliScanTarget::CCliScanTarget(std::string progressLabel, std::int32_t firstEntry)
     : m_nEntryCount(firstEntry), m_strProgressLabel(std::move(progressLabel)) {}
 
@@ -18,8 +10,8 @@ int CCliScanTarget::GetRomRowCount() {
 
 void CCliScanTarget::InsertRomRow(int row, const std::string& /*text*/) {
     m_rows.insert(m_rows.begin() + row, Row{-1});
-    if (!m_strProgressLabel.empty()) {
-        ShowProgress(false);
+    if (!m_strProgressLabel.empty() && m_progress.IsDue()) {
+        m_progress.Show(m_strProgressLabel + ": " + std::to_string(m_rows.size()) + " images");
     }
 }
 
@@ -36,9 +28,7 @@ void CCliScanTarget::IncrementEntryCount() {
 }
 
 void CCliScanTarget::PostScanDone() {
-    if (m_bProgressShown) {
-        ShowProgress(true);
-    }
+    m_progress.Clear();
     const std::lock_guard lock(m_mutex);
     m_bDone = true;
     ++m_nDoneCount;
@@ -48,20 +38,4 @@ void CCliScanTarget::PostScanDone() {
 void CCliScanTarget::WaitForDone() {
     std::unique_lock lock(m_mutex);
     m_doneSignal.wait(lock, [this] { return m_bDone; });
-}
-
-void CCliScanTarget::ShowProgress(bool final) {
-    const auto now = std::chrono::steady_clock::now();
-    if (!final && now - m_lastProgress < kProgressInterval) {
-        return;
-    }
-    m_lastProgress = now;
-    m_bProgressShown = true;
-    if (final) {
-        CConsole::Write(stderr, "\r\033[K"); // the count was only for while it ran
-    } else {
-        CConsole::Write(stderr, "\r" + m_strProgressLabel + ": " + std::to_string(m_rows.size()) +
-                                    " images\033[K");
-    }
-    std::fflush(stderr);
 }

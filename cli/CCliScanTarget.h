@@ -2,9 +2,9 @@
 // progress count on a terminal, and lets the main thread wait for the end.
 #pragma once
 
+#include "CProgressLine.h"
 #include "scan/IScanTarget.h"
 
-#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -38,13 +38,10 @@ public:
     int GetDoneCount() const { return m_nDoneCount; }
 
 private:
-    void ShowProgress(bool final);
-
     std::vector<Row> m_rows;
     std::int32_t m_nEntryCount;
     std::string m_strProgressLabel;
-    std::chrono::steady_clock::time_point m_lastProgress{};
-    bool m_bProgressShown = false;
+    CProgressLine m_progress;
 
     std::mutex m_mutex;
     std::condition_variable m_doneSignal;

@@ -19,6 +19,9 @@ public:
     void Flag(std::string_view key, bool value) { Cell(key, value ? "true" : "false"); }
     void BeginDetails() { m_bInDetails = true; }
     void EndDetails() { m_bInDetails = false; }
+    // The DAT result's fields are columns of their own: "status" becomes "dat_status".
+    void BeginDat() { m_strPrefix = "dat_"; }
+    void EndDat() { m_strPrefix.clear(); }
     void End() { m_out += "\r\n"; }
 
 private:
@@ -31,6 +34,8 @@ private:
             AppendField(value);
         } else if (m_bInDetails && m_topKeys.count(std::string(key)) > 0) {
             AppendField("details_" + std::string(key));
+        } else if (!m_strPrefix.empty()) {
+            AppendField(m_strPrefix + std::string(key));
         } else {
             AppendField(key);
             if (!m_bInDetails) {
@@ -39,29 +44,32 @@ private:
         }
     }
 
-    void AppendField(std::string_view value) {
-        if (value.find_first_of(",\"\r\n") == std::string_view::npos) {
-            m_out += value;
-            return;
-        }
-        m_out += '"';
-        for (const char c : value) {
-            m_out += c;
-            if (c == '"') {
-                m_out += '"';
-            }
-        }
-        m_out += '"';
-    }
+    void AppendField(std::string_view value) { CCsvReportWriter::AppendField(m_out, value); }
 
     std::string& m_out;
     const bool m_bNames;
     bool m_bFirst = true;
     bool m_bInDetails = false;
+    std::string m_strPrefix;
     std::set<std::string> m_topKeys; // names of the entry's own fields, for the header
 };
 
 } // namespace
+
+void CCsvReportWriter::AppendField(std::string& out, std::string_view value) {
+    if (value.find_first_of(",\"\r\n") == std::string_view::npos) {
+        out += value;
+        return;
+    }
+    out += '"';
+    for (const char c : value) {
+        out += c;
+        if (c == '"') {
+            out += '"';
+        }
+    }
+    out += '"';
+}
 
 void CCsvReportWriter::Write(const std::vector<ReportedEntry>& entries,
                              const std::string* /*folder*/, COutputBuffer& out) {
@@ -69,11 +77,11 @@ void CCsvReportWriter::Write(const std::vector<ReportedEntry>& entries,
     // The header row takes its names from the same walk over a stand-in entry.
     const CRomEntry nameless(32);
     RowWriter names(out.Text(), true);
-    VisitEntryFields(ReportedEntry{&nameless, 0, nullptr}, m_bWithFolders, scratch, names);
+    VisitEntryFields(ReportedEntry{&nameless, 0, nullptr}, m_columns, scratch, names);
     names.End();
     for (const ReportedEntry& reported : entries) {
         RowWriter row(out.Text(), false);
-        VisitEntryFields(reported, m_bWithFolders, scratch, row);
+        VisitEntryFields(reported, m_columns, scratch, row);
         row.End();
         out.Written();
     }

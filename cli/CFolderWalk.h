@@ -27,6 +27,7 @@ public:
 
     // The entries found, in the walk's order (they live in g_romEntries).
     const std::vector<ReportedEntry>& GetEntries() const { return m_entries; }
+    std::vector<ReportedEntry>& GetEntries() { return m_entries; }
     // Subfolders that could not be read.
     int GetSkippedFolders() const { return m_nSkippedFolders; }
 

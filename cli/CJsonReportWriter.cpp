@@ -43,6 +43,12 @@ public:
         m_bFirst = true;
     }
     void EndDetails() { m_out += '}'; }
+    void BeginDat() {
+        Key("dat");
+        m_out += '{';
+        m_bFirst = true;
+    }
+    void EndDat() { m_out += '}'; }
 
 private:
     void Key(std::string_view key) {
@@ -101,17 +107,17 @@ void CJsonReportWriter::AppendString(std::string& out, std::string_view text) {
 }
 
 void CJsonReportWriter::AppendEntry(std::string& out, const ReportedEntry& reported,
-                                    std::string& scratch, bool withFolder) {
+                                    std::string& scratch, const ReportColumns& columns) {
     out += '{';
     MemberWriter members(out);
-    VisitEntryFields(reported, withFolder, scratch, members);
+    VisitEntryFields(reported, columns, scratch, members);
     out += '}';
 }
 
 std::string CJsonReportWriter::EntryJson(const ReportedEntry& reported) {
     std::string out;
     std::string scratch;
-    AppendEntry(out, reported, scratch, false);
+    AppendEntry(out, reported, scratch, {});
     return out;
 }
 
@@ -128,7 +134,7 @@ void CJsonReportWriter::Write(const std::vector<ReportedEntry>& entries, const s
     text += "\"entries\": [";
     for (std::size_t i = 0; i < entries.size(); ++i) {
         text += i == 0 ? "\n  " : ",\n  ";
-        AppendEntry(text, entries[i], scratch, m_bWithFolders);
+        AppendEntry(text, entries[i], scratch, m_columns);
         out.Written();
     }
     text += entries.empty() ? "]}\n" : "\n]}\n";

@@ -23,5 +23,5 @@ public:
 private:
     // `scratch` holds texts converted on the way out, reused from entry to entry.
     static void AppendEntry(std::string& out, const ReportedEntry& reported, std::string& scratch,
-                            bool withFolder);
+                            const ReportColumns& columns);
 };

@@ -5,7 +5,7 @@
 #include "CJsonReportWriter.h"
 #include "CTableReportWriter.h"
 
-std::unique_ptr<CReportWriter> CReportWriter::Create(Format format, bool withFolders) {
+std::unique_ptr<CReportWriter> CReportWriter::Create(Format format, ReportColumns columns) {
     std::unique_ptr<CReportWriter> writer;
     switch (format) {
     case Format::Json:
@@ -18,7 +18,7 @@ std::unique_ptr<CReportWriter> CReportWriter::Create(Format format, bool withFol
         writer = std::make_unique<CTableReportWriter>();
         break;
     }
-    writer->m_bWithFolders = withFolders;
+    writer->m_columns = columns;
     return writer;
 }
 

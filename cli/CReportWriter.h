@@ -13,6 +13,7 @@
 #include <vector>
 
 class CRomEntry;
+struct EntryCheck;
 
 struct ReportedEntry {
     const CRomEntry* entry = nullptr;
@@ -20,8 +21,23 @@ struct ReportedEntry {
     // In a walk through a tree, the folder relative to its top (kept by the
     // walk); nullptr for the top. A pointer: a report may hold 100,000 entries.
     const std::string* folder = nullptr;
+    // What checking it against the DATs or hashing it whole gave; nullptr
+    // when neither was asked for.
+    const EntryCheck* check = nullptr;
 
     std::string_view Folder() const { return folder != nullptr ? *folder : std::string_view(); }
+};
+
+// What a report shows of each entry beyond its header. Without any of them
+// the outputs are exactly those of a plain scan, which scripts rely on.
+struct ReportColumns {
+    // The report comes from a walk through a tree: each entry shows the
+    // folder it was found in.
+    bool bFolders = false;
+    // The DAT result (--dat).
+    bool bDat = false;
+    // The whole image's CRC-32, MD5, SHA-1 and save type (--hash).
+    bool bHashes = false;
 };
 
 class CReportWriter {
@@ -30,9 +46,7 @@ public:
 
     virtual ~CReportWriter() = default;
 
-    // `withFolders`: the report comes from a walk through a tree, and each
-    // entry shows the folder it was found in.
-    static std::unique_ptr<CReportWriter> Create(Format format, bool withFolders = false);
+    static std::unique_ptr<CReportWriter> Create(Format format, ReportColumns columns = {});
 
     // Writes the report of `entries`, found in `folder` (nullptr for single
     // files), into `out`, handing full blocks on as it goes.
@@ -43,5 +57,5 @@ public:
     std::string ToText(const std::vector<ReportedEntry>& entries, const std::string* folder);
 
 protected:
-    bool m_bWithFolders = false;
+    ReportColumns m_columns;
 };

@@ -4,6 +4,8 @@
 // large folder's cells would need.
 #include "CTableReportWriter.h"
 
+#include "EntryFields.h"
+#include "TableText.h"
 #include "romio/CFileSystem.h"
 #include "scan/CRomEntry.h"
 #include "ui/RomDetailFields.h"
@@ -12,60 +14,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <string_view>
 
 namespace {
-
-constexpr std::uint64_t kEveryByte = 0x0101010101010101u;
-constexpr std::uint64_t kHighBits = 0x8080808080808080u;
-
-std::uint64_t Block(std::string_view text, std::size_t at) {
-    std::uint64_t block = 0;
-    std::memcpy(&block, text.data() + at, sizeof block);
-    return block;
-}
-
-// Width on a terminal, counting code points (every text here is UTF-8). Eight
-// ASCII bytes at a time are eight code points.
-std::size_t DisplayWidth(std::string_view text) {
-    std::size_t width = 0;
-    std::size_t i = 0;
-    for (; i + sizeof(std::uint64_t) <= text.size(); i += sizeof(std::uint64_t)) {
-        if ((Block(text, i) & kHighBits) == 0) {
-            width += sizeof(std::uint64_t);
-            continue;
-        }
-        for (std::size_t k = i; k < i + sizeof(std::uint64_t); ++k) {
-            width += (static_cast<unsigned char>(text[k]) & 0xC0) != 0x80;
-        }
-    }
-    for (; i < text.size(); ++i) {
-        width += (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
-    }
-    return width;
-}
-
-// True when the eight bytes hold a control character (below 0x20) or DEL.
-bool HasControlByte(std::uint64_t block) {
-    const std::uint64_t below20 = (block - kEveryByte * 0x20) & ~block & kHighBits;
-    const std::uint64_t del = block ^ (kEveryByte * 0x7F);
-    const std::uint64_t isDel = (del - kEveryByte) & ~del & kHighBits;
-    return (below20 | isDel) != 0;
-}
-
-bool IsControlByte(char c) {
-    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-}
-
-// Control characters would break the table's lines; they show as "?".
-void MakePrintable(std::string& text) {
-    std::size_t i = 0;
-    while (i + sizeof(std::uint64_t) <= text.size() && !HasControlByte(Block(text, i))) {
-        i += sizeof(std::uint64_t);
-    }
-    std::replace_if(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(), IsControlByte, '?');
-}
 
 std::string FlagsText(const CRomEntry& entry, bool headerValid) {
     if (!headerValid) {
@@ -91,7 +42,13 @@ constexpr std::array<const RomDetailField*, 3> kTableFields = {
 // One line of the table: its cells, whose buffers are kept from line to line.
 class TableLine {
 public:
-    static constexpr std::size_t kColumns = 3 + kTableFields.size();
+    static constexpr std::size_t kHeaderColumns = 3 + kTableFields.size();
+
+    explicit TableLine(const ReportColumns& columns)
+        : m_columns(columns),
+          m_cells(kHeaderColumns + (columns.bHashes ? 4 : 0) + (columns.bDat ? 1 : 0)) {}
+
+    std::size_t ColumnCount() const { return m_cells.size(); }
 
     void Make(const ReportedEntry& reported) {
         const CRomEntry& entry = *reported.entry;
@@ -114,22 +71,32 @@ public:
         for (std::size_t column = 0; column <= kTableFields.size(); ++column) {
             MakePrintable(m_cells[column]);
         }
-        m_cells[kColumns - 2] += std::to_string(entry.m_dwSize);
-        m_cells[kColumns - 1] += FlagsText(entry, IsHeaderValid(entry));
+        m_cells[kHeaderColumns - 2] += std::to_string(entry.m_dwSize);
+        m_cells[kHeaderColumns - 1] += FlagsText(entry, IsHeaderValid(entry));
+        MakeCheckCells(reported.check);
     }
 
-    void MakeTitles() { m_cells = {"NAME", "SERIAL", "MAKER", "VERSION", "SIZE", "FLAGS"}; }
+    void MakeTitles() {
+        m_cells = {"NAME", "SERIAL", "MAKER", "VERSION", "SIZE", "FLAGS"};
+        if (m_columns.bHashes) {
+            m_cells.insert(m_cells.end(), {"CRC32", "MD5", "SHA1", "BACKUP"});
+        }
+        if (m_columns.bDat) {
+            m_cells.emplace_back("DAT");
+        }
+    }
 
-    void WidenColumns(std::array<std::size_t, kColumns>& widths) const {
-        for (std::size_t column = 0; column < kColumns; ++column) {
+    void WidenColumns(std::vector<std::size_t>& widths) const {
+        widths.resize(m_cells.size());
+        for (std::size_t column = 0; column < m_cells.size(); ++column) {
             widths[column] = std::max(widths[column], DisplayWidth(m_cells[column]));
         }
     }
 
-    void Write(const std::array<std::size_t, kColumns>& widths, std::string& out) const {
-        for (std::size_t column = 0; column < kColumns; ++column) {
+    void Write(const std::vector<std::size_t>& widths, std::string& out) const {
+        for (std::size_t column = 0; column < m_cells.size(); ++column) {
             out += m_cells[column];
-            if (column + 1 < kColumns) {
+            if (column + 1 < m_cells.size()) {
                 out.append(widths[column] - DisplayWidth(m_cells[column]) + 2, ' ');
             }
         }
@@ -137,7 +104,29 @@ public:
     }
 
 private:
-    std::array<std::string, kColumns> m_cells;
+    // The hashes and the DAT result, after the header's columns; "-" for
+    // what is not known.
+    void MakeCheckCells(const EntryCheck* check) {
+        std::size_t column = kHeaderColumns;
+        if (m_columns.bHashes) {
+            struct Cells { // takes the hash fields JSON and CSV show, in their order
+                std::vector<std::string>& cells;
+                std::size_t& column;
+                void Text(std::string_view /*key*/, std::string_view value) {
+                    cells[column++] = value.empty() ? "-" : std::string(value);
+                }
+            } cells{m_cells, column};
+            VisitHashFields(check, cells);
+        }
+        if (m_columns.bDat) {
+            const DatMatch unchecked;
+            m_cells[column] = DatResultText(check != nullptr ? check->match : unchecked);
+            MakePrintable(m_cells[column]);
+        }
+    }
+
+    ReportColumns m_columns;
+    std::vector<std::string> m_cells;
     std::string m_scratch;
 };
 
@@ -145,8 +134,8 @@ private:
 
 void CTableReportWriter::Write(const std::vector<ReportedEntry>& entries,
                                const std::string* /*folder*/, COutputBuffer& out) {
-    TableLine line;
-    std::array<std::size_t, TableLine::kColumns> widths{};
+    TableLine line(m_columns);
+    std::vector<std::size_t> widths;
     line.MakeTitles();
     line.WidenColumns(widths);
     for (const ReportedEntry& reported : entries) {

@@ -2,11 +2,15 @@
 // document and the CSV rows both walk them here, so the two formats cannot
 // disagree on a name or a value. `visit` gets each field's key and value (a
 // UTF-8 text, a number or a flag); the nine detail texts, from the panel's
-// field description, come between BeginDetails() and EndDetails().
+// field description, come between BeginDetails() and EndDetails(). Asked
+// for, the whole image's hashes follow, then the DAT result between
+// BeginDat() and EndDat().
 #pragma once
 
 #include "CReportWriter.h"
 #include "scan/CRomEntry.h"
+#include "ui/CEntryChecker.h"
+#include "ui/DatResultText.h"
 #include "ui/RomDetailFields.h"
 #include "ui/RomDetails.h"
 #include "ui/TextConversion.h"
@@ -15,15 +19,38 @@
 #include <string>
 #include <string_view>
 
+// The whole image's figures, as lower-case hex; "" for an image that could
+// not be hashed (its error was reported when it failed).
+template <typename Visitor> void VisitHashFields(const EntryCheck* check, Visitor& visit) {
+    const ImageHashes* hashes =
+        check != nullptr && check->hashes.has_value() ? &*check->hashes : nullptr;
+    visit.Text("crc32_full", hashes != nullptr ? HexCrc32(hashes->crc32) : std::string());
+    visit.Text("md5", hashes != nullptr && hashes->md5 ? HexDigest(*hashes->md5) : std::string());
+    visit.Text("sha1",
+               hashes != nullptr && hashes->sha1 ? HexDigest(*hashes->sha1) : std::string());
+    visit.Text("backup_type", hashes != nullptr ? hashes->backupType : std::string());
+}
+
+template <typename Visitor> void VisitDatFields(const EntryCheck* check, Visitor& visit) {
+    const DatMatch unchecked;
+    const DatMatch& match = check != nullptr ? check->match : unchecked;
+    visit.BeginDat();
+    visit.Text("status", DatMatchStatusWord(match.status));
+    visit.Text("game", DatGameName(match));
+    visit.Text("rom", DatRomName(match));
+    visit.Flag("name_matches", match.nameMatches);
+    visit.EndDat();
+}
+
 // `scratch` holds texts converted on the way out, reused from field to field:
 // a visitor uses each text before it returns.
 template <typename Visitor>
-void VisitEntryFields(const ReportedEntry& reported, bool withFolder, std::string& scratch,
-                      Visitor& visit) {
+void VisitEntryFields(const ReportedEntry& reported, const ReportColumns& columns,
+                      std::string& scratch, Visitor& visit) {
     const CRomEntry& entry = *reported.entry;
     const RomDetails details = ComputeRomDetails(entry);
     visit.Number("index", reported.index);
-    if (withFolder) {
+    if (columns.bFolders) {
         visit.Text("folder", PathAsUtf8(reported.Folder(), scratch));
     }
     visit.Text("display_name", FileNameAsUtf8(entry.GetDisplayName(), scratch));
@@ -45,4 +72,10 @@ void VisitEntryFields(const ReportedEntry& reported, bool withFolder, std::strin
         visit.Text(field.key, Cp1252AsUtf8(field.TextOf(details), scratch));
     }
     visit.EndDetails();
+    if (columns.bHashes) {
+        VisitHashFields(reported.check, visit);
+    }
+    if (columns.bDat) {
+        VisitDatFields(reported.check, visit);
+    }
 }

@@ -1,5 +1,5 @@
-# bash completion for quillbey-cli: commands, options, folders for scan,
-# files for info. Installed where bash-completion loads it on first use.
+# bash completion for quillbey-cli: commands, options, folders for scan and
+# verify, files for info, DAT files (.dat, .xml, .zip) after --dat. Installed where bash-completion loads it on first use.
 
 _quillbey_cli()
 {
@@ -9,7 +9,7 @@ _quillbey_cli()
     local command="" i
     for ((i = 1; i < cword; i++)); do
         case ${words[i]} in
-            scan | info)
+            scan | info | verify)
                 command=${words[i]}
                 break
                 ;;
@@ -20,26 +20,33 @@ _quillbey_cli()
         --jobs)
             return # a number: nothing to offer
             ;;
+        --dat)
+            _filedir 'dat|xml|zip'
+            return
+            ;;
     esac
     $split && return
 
     local options
     case $command in
         scan)
-            options="--json --csv --check -r --recursive --jobs --help"
+            options="--json --csv --check --dat --hash -r --recursive --jobs --help"
             ;;
         info)
-            options="--json --csv --check --help"
+            options="--json --csv --check --dat --hash --help"
+            ;;
+        verify)
+            options="--json --csv --dat --hash --missing -r --recursive --jobs --help"
             ;;
         *)
-            COMPREPLY=($(compgen -W 'scan info --help --version' -- "$cur"))
+            COMPREPLY=($(compgen -W 'scan info verify --help --version' -- "$cur"))
             return
             ;;
     esac
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
-    elif [[ $command == scan ]]; then
+    elif [[ $command == scan || $command == verify ]]; then
         _filedir -d
     else
         _filedir
