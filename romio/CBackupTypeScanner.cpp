@@ -96,15 +96,19 @@ bool CBackupTypeScanner::MatchAt(std::span<const std::uint8_t> bytes) {
         return false;
     }
     for (const std::string_view marker : kMarkers) {
-        const std::size_t length = marker.size() + kVersionDigits;
-        if (bytes.size() < length ||
+        if (bytes.size() < marker.size() ||
             !std::equal(marker.begin(), marker.end(), bytes.begin(),
                         [](char expected, std::uint8_t got) {
                             return static_cast<std::uint8_t>(expected) == got;
-                        }) ||
-            !std::all_of(bytes.begin() + static_cast<std::ptrdiff_t>(marker.size()),
-                         bytes.begin() + static_cast<std::ptrdiff_t>(length), IsDigit)) {
+                        })) {
             continue;
+        }
+        // Test ROMs that only want an emulator to give them a save memory
+        // carry the marker alone; the libraries add their version.
+        std::size_t length = marker.size();
+        while (length < bytes.size() && length < marker.size() + kVersionDigits &&
+               IsDigit(bytes[length])) {
+            ++length;
         }
         m_strFound.assign(reinterpret_cast<const char*>(bytes.data()), length);
         return true;

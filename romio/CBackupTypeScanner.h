@@ -2,7 +2,8 @@
 // save library linked into the game leaves its id string in the image, such
 // as "FLASH1M_V103", at an offset that is a multiple of 4. The markers are
 // EEPROM_V, SRAM_V, SRAM_F_V, FLASH_V, FLASH512_V and FLASH1M_V; an id is a
-// marker and the three digits of its version. The image is fed in the pieces
+// marker and the (up to) three digits of its version that follow it, as
+// emulators accept the marker alone. The image is fed in the pieces
 // it is read in, and an id split between two pieces is still found.
 #pragma once
 

@@ -1,5 +1,5 @@
-// The save type search: ids only at offsets that are multiples of 4, only
-// with their three version digits, the first one winning, and the same
+// The save type search: ids only at offsets that are multiples of 4, with
+// the version digits that follow the marker, the first one winning, and the same
 // answer however the image is cut into pieces.
 #include "romio/CBackupTypeScanner.h"
 
@@ -41,7 +41,7 @@ std::string ScanWhole(const std::vector<std::uint8_t>& image) {
 
 } // namespace
 
-TEST(BackupTypeScanner, FindsTheFirstIdOnlyAtAlignedOffsetsAndWithItsDigits) {
+TEST(BackupTypeScanner, FindsTheFirstIdOnlyAtAlignedOffsetsWithItsDigits) {
     struct Case {
         std::size_t size;
         std::size_t offset;
@@ -55,18 +55,20 @@ TEST(BackupTypeScanner, FindsTheFirstIdOnlyAtAlignedOffsetsAndWithItsDigits) {
         {0x400, 0x10C, "FLASH_V126", "FLASH_V126"},
         {0x400, 0x110, "FLASH512_V131", "FLASH512_V131"},
         {0x400, 0x114, "FLASH1M_V103", "FLASH1M_V103"},
-        {0x400, 0x101, "FLASH1M_V103", ""},        // off by one
-        {0x400, 0x102, "SRAM_V113", ""},           // off by two
-        {0x400, 0x103, "EEPROM_V124", ""},         // off by three
-        {0x400, 0x100, "FLASH1M_V1x3", ""},        // not a version
-        {0x400, 0x100, "FLASH1M_", ""},            // the marker cut short
-        {0x400, 0x100, "FLASH2M_V103", ""},        // no such library
-        {0x400, 0x100, "eeprom_v124", ""},         // ids are upper case
-        {0x400, 0x100, "SRAM_V1234", "SRAM_V123"}, // three digits, whatever follows
+        {0x400, 0x101, "FLASH1M_V103", ""},           // off by one
+        {0x400, 0x102, "SRAM_V113", ""},              // off by two
+        {0x400, 0x103, "EEPROM_V124", ""},            // off by three
+        {0x400, 0x100, "FLASH1M_V1x3", "FLASH1M_V1"}, // digits up to the first other byte
+        {0x400, 0x100, "FLASH1M_V  ", "FLASH1M_V"},   // a test ROM's bare marker
+        {0x400, 0x100, "FLASH1M_", ""},               // the marker cut short
+        {0x400, 0x100, "FLASH2M_V103", ""},           // no such library
+        {0x400, 0x100, "eeprom_v124", ""},            // ids are upper case
+        {0x400, 0x100, "SRAM_V1234", "SRAM_V123"},    // three digits, whatever follows
         // A short id ending with the image, where the longest would not fit,
         // and one the image's end cuts short.
         {0x409, 0x400, "SRAM_V113", "SRAM_V113"},
-        {0x408, 0x400, "SRAM_V11", ""},
+        {0x408, 0x400, "SRAM_V11", "SRAM_V11"},
+        {0x405, 0x400, "SRAM_", ""},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ScanWhole(ImageWith(c.size, c.offset, c.text)), c.expected)
