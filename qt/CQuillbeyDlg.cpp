@@ -147,6 +147,7 @@ QWidget* CQuillbeyDlg::CreateControl(int kind, int controlId) {
         m_lstRoms = new QListView(this);
         m_lstRoms->setModel(m_romModel);
         m_lstRoms->setUniformItemSizes(true);
+        m_lstRoms->setIconSize(QSize(kRowMarkSize, kRowMarkSize)); // rows as high as without marks
         m_lstRoms->setLayoutMode(QListView::Batched);
         m_lstRoms->setSelectionMode(QAbstractItemView::SingleSelection);
         m_lstRoms->setEditTriggers(QAbstractItemView::NoEditTriggers);
