@@ -4,8 +4,9 @@
 // shown order, the busy state, the focused row's details, the "Logo Error"
 // box that a click cannot change, the copied details text, a dropped
 // folder or DAT, the check of the images against the loaded DAT with each
-// row's mark and tip, and the folder and DAT stored at close. The dialogs implement
-// IQuillbeyDlgView and forward their events here; they decide nothing.
+// row's mark and tip, and the folder and DAT stored at close. The dialogs
+// implement IQuillbeyDlgView and forward their events here; they decide
+// nothing.
 //
 // Every call comes from the window's thread.
 #pragma once
