@@ -2,6 +2,7 @@
 // the end of a scan, the details panel, the DAT check, and the settings.
 #include "CQuillbeyDlgCore.h"
 
+#include "CDatSession.h"
 #include "ChosenFolder.h"
 #include "DatResultText.h"
 #include "FolderSetting.h"
@@ -66,7 +67,8 @@ std::string HeaderFaultText(const CRomEntry& entry) {
 
 CQuillbeyDlgCore::CQuillbeyDlgCore(IQuillbeyDlgView& view, SettingsFiles settings,
                                    QuillbeyStart start)
-    : m_view(view), m_settings(std::move(settings)), m_start(std::move(start)) {}
+    : m_view(view), m_settings(std::move(settings)), m_start(std::move(start)),
+      m_dat(std::make_unique<CDatSession>()) {}
 
 CQuillbeyDlgCore::~CQuillbeyDlgCore() {
     // The sort reads the entries, which outlive this object: let it finish.
@@ -74,6 +76,14 @@ CQuillbeyDlgCore::~CQuillbeyDlgCore() {
         m_sortedRows.wait();
     }
     m_scan.Stop();
+}
+
+void CQuillbeyDlgCore::SetCheckOptions(EntryCheckOptions options) {
+    m_dat->SetOptions(std::move(options));
+}
+
+bool CQuillbeyDlgCore::HasDat() const {
+    return m_dat->IsLoaded();
 }
 
 void CQuillbeyDlgCore::OnInitDialog() {
@@ -123,8 +133,8 @@ void CQuillbeyDlgCore::ChooseFolder(const std::string& folder) {
 void CQuillbeyDlgCore::OnTimer() {
     if (m_bChecking) {
         // Asked before taking, so that nothing finished is left behind.
-        const bool checked = !m_dat.IsRunning();
-        if (m_dat.TakeFinished()) {
+        const bool checked = !m_dat->IsRunning();
+        if (m_dat->TakeFinished()) {
             m_view.UpdateRowMarks();
         }
         if (checked) {
@@ -179,7 +189,7 @@ void CQuillbeyDlgCore::OnSortDone() {
 }
 
 void CQuillbeyDlgCore::StartCheck() {
-    if (!m_dat.IsLoaded() || m_rows.empty()) {
+    if (!m_dat->IsLoaded() || m_rows.empty()) {
         return;
     }
     // The check's positions are the entries' positions, the rows' item data.
@@ -188,13 +198,13 @@ void CQuillbeyDlgCore::StartCheck() {
     for (std::size_t position = 0; position < g_romEntries.GetSize(); ++position) {
         entries.push_back(g_romEntries.GetAt(position));
     }
-    m_dat.Start(std::move(entries));
+    m_dat->Start(std::move(entries));
     m_view.UpdateRowMarks();
     SetChecking(true);
 }
 
 void CQuillbeyDlgCore::StopCheck() {
-    m_dat.Stop();
+    m_dat->Stop();
     SetChecking(false);
 }
 
@@ -252,8 +262,9 @@ void CQuillbeyDlgCore::OnCopy(int focusedRow) {
     }
     if (const CRomEntry* entry = EntryOfRow(focusedRow)) {
         std::string text = FormatRomDetailsText(*entry);
-        if (m_dat.IsLoaded()) {
-            text += "DAT: " + m_dat.ResultTextAt(static_cast<std::size_t>(GetItemData(focusedRow)));
+        if (m_dat->IsLoaded()) {
+            text +=
+                "DAT: " + m_dat->ResultTextAt(static_cast<std::size_t>(GetItemData(focusedRow)));
             text += '\n';
         }
         m_view.CopyToClipboard(text);
@@ -277,7 +288,7 @@ bool CQuillbeyDlgCore::OnDrop(const std::vector<std::string>& paths) {
 
 bool CQuillbeyDlgCore::LoadDat(const std::string& path) {
     // A DAT that cannot be read leaves the loaded one, and its check, running.
-    if (const std::string error = m_dat.Load(path); !error.empty()) {
+    if (const std::string error = m_dat->Load(path); !error.empty()) {
         m_view.ShowError(kQuillbeyCaption,
                          "The DAT file could not be loaded:\n" + PathToUtf8(error) + ".");
         return false;
@@ -321,7 +332,7 @@ std::int32_t CQuillbeyDlgCore::GetItemData(int row) const {
 }
 
 RowMark CQuillbeyDlgCore::GetRowMark(int row) const {
-    if (!m_dat.IsLoaded() || row < 0 || row >= GetRowCount()) {
+    if (!m_dat->IsLoaded() || row < 0 || row >= GetRowCount()) {
         return RowMark::None;
     }
     // While a scan runs the entries are being written: none is read.
@@ -329,21 +340,21 @@ RowMark CQuillbeyDlgCore::GetRowMark(int row) const {
     if (entry == nullptr) {
         return RowMark::Unchecked;
     }
-    return RowMarkOf(m_dat.StatusAt(static_cast<std::size_t>(GetItemData(row))),
+    return RowMarkOf(m_dat->StatusAt(static_cast<std::size_t>(GetItemData(row))),
                      HasHeaderFault(*entry));
 }
 
 std::string CQuillbeyDlgCore::RowTip(int row) const {
     std::string scratch;
     std::string tip(RowText(row, scratch));
-    if (!m_dat.IsLoaded() || row < 0 || row >= GetRowCount()) {
+    if (!m_dat->IsLoaded() || row < 0 || row >= GetRowCount()) {
         return tip;
     }
     const CRomEntry* entry = m_bBusy ? nullptr : EntryOfRow(row);
     if (entry == nullptr) {
         return tip + "\n" + DatResultText({});
     }
-    tip += "\n" + m_dat.ResultTextAt(static_cast<std::size_t>(GetItemData(row)));
+    tip += "\n" + m_dat->ResultTextAt(static_cast<std::size_t>(GetItemData(row)));
     if (const std::string fault = HeaderFaultText(*entry); !fault.empty()) {
         tip += "\n" + fault;
     }

@@ -11,7 +11,6 @@
 // Every call comes from the window's thread.
 #pragma once
 
-#include "CDatSession.h"
 #include "CScanSession.h"
 #include "IQuillbeyDlgView.h"
 #include "QuillbeyStart.h"
@@ -22,12 +21,15 @@
 #include <chrono>
 #include <cstdint>
 #include <future>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+class CDatSession;
 class CRomEntry;
+struct EntryCheckOptions;
 
 class CQuillbeyDlgCore {
 public:
@@ -47,7 +49,7 @@ public:
     CQuillbeyDlgCore& operator=(const CQuillbeyDlgCore&) = delete;
 
     void SetScanOptions(ScanOptions options) { m_scan.SetOptions(std::move(options)); }
-    void SetCheckOptions(EntryCheckOptions options) { m_dat.SetOptions(std::move(options)); }
+    void SetCheckOptions(EntryCheckOptions options);
     // Before OnInitDialog: keeps the folder setting elsewhere (tests).
     void SetSettingsFiles(SettingsFiles settings) { m_settings = std::move(settings); }
 
@@ -91,7 +93,7 @@ public:
     std::int32_t GetItemData(int row) const;
     bool IsBusy() const { return m_bBusy; }
     bool IsChecking() const { return m_bChecking; }
-    bool HasDat() const { return m_dat.IsLoaded(); }
+    bool HasDat() const;
     // A row's mark; None while no DAT is loaded.
     RowMark GetRowMark(int row) const;
     // A row's tooltip in UTF-8: its text, and with a DAT loaded the DAT's
@@ -131,7 +133,8 @@ private:
     std::future<std::vector<CScanRowBuffer::Row>> m_sortedRows;
     bool m_bDestroyed = false;
 
-    CDatSession m_dat;
+    // Held apart so that the dialogs' files need not see the hashing's headers.
+    std::unique_ptr<CDatSession> m_dat;
     // The DAT file to store at close: the one last loaded, else the stored one.
     std::optional<std::string> m_strDatFile;
     bool m_bChecking = false;

@@ -12,6 +12,7 @@
 #include "tests/support/HeaderBuilder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ZipBuilder.h"
+#include "ui/CEntryChecker.h"
 #include "ui/DatResultText.h"
 
 #include <gtest/gtest.h>

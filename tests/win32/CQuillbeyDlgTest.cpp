@@ -9,7 +9,6 @@
 #include "tests/support/HeaderBuilder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ZipBuilder.h"
-#include "ui/DatResultText.h"
 #include "ui/RowMark.h"
 #include "ui/resource.h"
 #include "win32/WideText.h"
@@ -19,6 +18,7 @@
 #include <shlobj.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -250,9 +250,11 @@ TEST(QuillbeyDlgWindows, WithADatEachRowShowsItsMarkAndNamesTheGameInItsInfotip)
     const std::string roms = dir.MakeSubdir("roms");
     dir.WriteFile("roms/good.gba", GoodImage());
     dir.WriteFile("roms/odd.gba", FaultyImage());
-    const std::string dat =
-        dir.WriteText("gba.dat", "game ( name \"Good Game\" rom ( name good.gba size 1024 crc " +
-                                     HexCrc32(Crc32Of(GoodImage())) + " ) )\n");
+    char crc[9] = {};
+    std::snprintf(crc, sizeof crc, "%08x", static_cast<unsigned>(Crc32Of(GoodImage())));
+    const std::string dat = dir.WriteText(
+        "gba.dat", std::string("game ( name \"Good Game\" rom ( name good.gba size 1024 crc ") +
+                       crc + " ) )\n");
     CQuillbeyDlg dlg({roms, dat});
     const HWND dialog = OpenDialog(dlg, dir / "quillbey.ini");
     ASSERT_TRUE(PumpUntil(dialog, [&] { return !dlg.IsChecking(); }));
