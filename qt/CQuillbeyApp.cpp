@@ -5,11 +5,10 @@
 
 #include <QEventLoop>
 
-CQuillbeyApp::CQuillbeyApp(std::optional<std::string> startFolder)
-    : m_startFolder(std::move(startFolder)) {}
+CQuillbeyApp::CQuillbeyApp(QuillbeyStart start) : m_start(std::move(start)) {}
 
 bool CQuillbeyApp::InitInstance() {
-    CQuillbeyDlg dlg(m_startFolder);
+    CQuillbeyDlg dlg(m_start);
     m_pMainWnd = &dlg;
     // Run until the dialog is closed. Shown as an ordinary window rather than
     // an application-modal one: it is the program's only window, and window

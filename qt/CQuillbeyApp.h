@@ -2,15 +2,14 @@
 // end when it is closed.
 #pragma once
 
-#include <optional>
-#include <string>
+#include "ui/QuillbeyStart.h"
 
 class QWidget;
 
 class CQuillbeyApp {
 public:
-    // `startFolder`: the folder named on the command line, if any.
-    explicit CQuillbeyApp(std::optional<std::string> startFolder);
+    // `start`: the folder and DAT named on the command line, if any.
+    explicit CQuillbeyApp(QuillbeyStart start);
 
     // Runs the dialog until the user closes it; false, as there is nothing to
     // do after it.
@@ -19,6 +18,6 @@ public:
     QWidget* GetMainWnd() const { return m_pMainWnd; }
 
 private:
-    std::optional<std::string> m_startFolder;
+    QuillbeyStart m_start;
     QWidget* m_pMainWnd = nullptr;
 };

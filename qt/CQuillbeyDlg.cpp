@@ -4,6 +4,7 @@
 
 #include "CLinkLabel.h"
 #include "CRomListModel.h"
+#include "DialogTemplate.h"
 #include "DialogUnits.h"
 #include "QuillbeyVersion.h"
 #include "ui/CProfileIni.h"
@@ -46,35 +47,6 @@ const QColor kHighlightBack(192, 192, 192);
 // The colour the browse button's image shows where the button face belongs.
 const QRgb kBitmapBackground = qRgb(0, 128, 128);
 
-// The controls of dialog template 102 in template order, which is also the
-// tab order; positions and sizes in dialog units.
-enum ControlKind { Browse, List, Value, Label, Group, Notice, Link, Folder, Banner, Check };
-
-struct TemplateControl {
-    ControlKind kind;
-    int nId; // the control's ID; for a label, the ID of the field it names
-    int x, y, w, h;
-};
-
-// clang-format off
-constexpr TemplateControl kTemplate[] = {
-    {Browse, IDC_BROWSE, 106, 11, 14, 12},  {List, IDC_ROMLIST, 7, 26, 113, 130},
-    {Value, IDC_NAME, 206, 18, 79, 12},  {Value, IDC_VERSION, 206, 31, 22, 12},
-    {Value, IDC_MAKER, 206, 57, 79, 12},  {Value, IDC_UNITCODE, 206, 83, 22, 12},
-    {Value, IDC_DEVICETYPE, 206, 96, 22, 12},  {Value, IDC_COMPLEMENT, 206, 109, 44, 12},
-    {Label, IDC_NAME, 140, 18, 47, 12},  {Label, IDC_SERIAL, 140, 43, 40, 13},
-    {Label, IDC_MAKER, 140, 57, 23, 12},  {Label, IDC_VERSION, 140, 31, 26, 12},
-    {Label, IDC_COMPLEMENT, 140, 108, 42, 13},  {Group, -1, 130, 7, 163, 149},
-    {Notice, -1, 4, 160, 120, 8},  {Link, IDC_WEBLINK, 7, 171, 113, 8},
-    {Link, IDC_MAILLINK, 7, 182, 113, 8},  {Folder, IDC_FOLDER, 7, 13, 87, 12},
-    {Label, IDC_UNITCODE, 140, 83, 52, 12},  {Label, IDC_DEVICETYPE, 140, 95, 44, 13},
-    {Banner, -1, 189, 178, 103, 13},  {Check, IDC_LOGOERROR, 206, 137, 49, 10},
-    {Value, IDC_SERIAL, 206, 44, 79, 12},  {Label, IDC_ROMSIZE, 140, 69, 41, 13},
-    {Value, IDC_ROMSIZE, 206, 70, 79, 12},  {Value, IDC_CRC32, 206, 122, 44, 12},
-    {Label, IDC_CRC32, 140, 121, 26, 13},
-};
-// clang-format on
-
 QString FromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -105,8 +77,10 @@ std::string ToLocalPath(const QString& path) {
 
 } // namespace
 
-CQuillbeyDlg::CQuillbeyDlg(std::optional<std::string> startFolder, QWidget* parent)
-    : QDialog(parent), m_core(*this, {CProfileIni::DefaultPath(), {}}, std::move(startFolder)),
+using namespace qt_dialog;
+
+CQuillbeyDlg::CQuillbeyDlg(QuillbeyStart start, QWidget* parent)
+    : QDialog(parent), m_core(*this, {CProfileIni::DefaultPath(), {}}, std::move(start)),
       m_pickFolder(PickFolderWithDialog) {
     m_core.SetScanOptions(ScanOptionsFromEnvironment());
     // The images are compiled into a static library, whose resources are only
@@ -173,6 +147,7 @@ QWidget* CQuillbeyDlg::CreateControl(int kind, int controlId) {
         m_lstRoms = new QListView(this);
         m_lstRoms->setModel(m_romModel);
         m_lstRoms->setUniformItemSizes(true);
+        m_lstRoms->setIconSize(QSize(kRowMarkSize, kRowMarkSize)); // rows as high as without marks
         m_lstRoms->setLayoutMode(QListView::Batched);
         m_lstRoms->setSelectionMode(QAbstractItemView::SingleSelection);
         m_lstRoms->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -309,11 +284,23 @@ void CQuillbeyDlg::ShowRows(RowChange change, int count, const std::vector<int>&
 void CQuillbeyDlg::SetBusy(bool busy) {
     if (busy) {
         m_lstRoms->setCursor(Qt::BusyCursor);
-        m_flushTimer->start();
     } else {
         m_lstRoms->unsetCursor();
+    }
+    SetChecking(m_core.IsChecking());
+}
+
+void CQuillbeyDlg::SetChecking(bool checking) {
+    // The same pump serves the scan and the check after it.
+    if (m_core.IsBusy() || checking) {
+        m_flushTimer->start();
+    } else {
         m_flushTimer->stop();
     }
+}
+
+void CQuillbeyDlg::UpdateRowMarks() {
+    m_romModel->UpdateMarks();
 }
 
 void CQuillbeyDlg::SetLogoErrorTick(bool ticked) {

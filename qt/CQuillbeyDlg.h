@@ -30,9 +30,8 @@ public:
     // Asks the user for a folder; nullopt when cancelled.
     using FolderPicker = std::function<std::optional<QString>(QWidget* owner)>;
 
-    // `startFolder`: a folder to show and scan at start instead of the stored one.
-    explicit CQuillbeyDlg(std::optional<std::string> startFolder = std::nullopt,
-                          QWidget* parent = nullptr);
+    // `start`: a folder and a DAT to take at start instead of the stored ones.
+    explicit CQuillbeyDlg(QuillbeyStart start = {}, QWidget* parent = nullptr);
     ~CQuillbeyDlg() override = default;
 
     // Replaces the folder picker (tests drive the dialog through this).
@@ -42,6 +41,8 @@ public:
     void ChooseFolder(const std::string& folder) { m_core.ChooseFolder(folder); }
 
     bool IsBusy() const { return m_core.IsBusy(); }
+    bool IsChecking() const { return m_core.IsChecking(); }
+    bool HasDat() const { return m_core.HasDat(); }
     const std::string& GetFolder() const { return m_core.GetFolder(); }
 
     // Controls, for the tests.
@@ -69,6 +70,8 @@ private:
     void UpdateData(const QuillbeyDlgTexts& texts) override;
     void ShowRows(RowChange change, int count, const std::vector<int>& newRowOf) override;
     void SetBusy(bool busy) override;
+    void SetChecking(bool checking) override;
+    void UpdateRowMarks() override;
     void SetLogoErrorTick(bool ticked) override;
     void CopyToClipboard(const std::string& text) override;
     void ShowError(const std::string& caption, const std::string& text) override;

@@ -1,12 +1,17 @@
 // ROM list rows for the dialog's list view.
 #include "CRomListModel.h"
 
+#include "RowMarkPixmap.h"
 #include "ui/CQuillbeyDlgCore.h"
 
 #include <string>
 
 CRomListModel::CRomListModel(const CQuillbeyDlgCore& core, QObject* parent)
-    : QAbstractListModel(parent), m_core(core) {}
+    : QAbstractListModel(parent), m_core(core) {
+    for (std::size_t i = 0; i < m_marks.size(); ++i) {
+        m_marks[i] = RowMarkPixmap(kDrawnRowMarks[i]);
+    }
+}
 
 int CRomListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : m_nRows;
@@ -16,10 +21,20 @@ QVariant CRomListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= m_nRows) {
         return {};
     }
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
+    if (role == Qt::DisplayRole) {
         std::string scratch;
         const std::string_view text = m_core.RowText(index.row(), scratch);
         return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    }
+    if (role == Qt::ToolTipRole) {
+        return QString::fromStdString(m_core.RowTip(index.row()));
+    }
+    if (role == Qt::DecorationRole) {
+        const int image = RowMarkImage(m_core.GetRowMark(index.row()));
+        if (image < 0) {
+            return {}; // no DAT: the rows are drawn as they always were
+        }
+        return m_marks.at(static_cast<std::size_t>(image));
     }
     if (role == ItemDataRole) {
         return GetItemData(index.row());
@@ -57,6 +72,12 @@ void CRomListModel::ShowRows(IQuillbeyDlgView::RowChange change, int count,
         emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
         break;
     }
+    }
+}
+
+void CRomListModel::UpdateMarks() {
+    if (m_nRows > 0) {
+        emit dataChanged(index(0, 0), index(m_nRows - 1, 0), {Qt::DecorationRole, Qt::ToolTipRole});
     }
 }
 

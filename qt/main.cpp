@@ -1,6 +1,7 @@
 // quillbey: the desktop program.
 #include "CQuillbeyApp.h"
 #include "QuillbeyVersion.h"
+#include "ui/QuillbeyStart.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -17,42 +18,54 @@ void SetProgramNames() {
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kQuillbeyVersion));
 }
 
+// Stored at close, so kept absolute: a relative path would mean something
+// else in the next run.
+std::string AbsolutePath(const QString& path) {
+    return QFile::encodeName(QFileInfo(path).absoluteFilePath()).toStdString();
+}
+
 // Parses the command line. --help, --version and usage errors are answered
 // here and end the process, before any window system is needed.
-QStringList ParseArguments(QCoreApplication& application) {
+QuillbeyStart ParseArguments(QCoreApplication& application) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Lists the Game Boy Advance ROM images of a folder and decodes their cartridge headers."));
     parser.addHelpOption();
     parser.addVersionOption();
+    const QCommandLineOption datOption(
+        QStringLiteral("dat"),
+        QStringLiteral("DAT file to check the images against (Logiqx XML or clrmamepro text, "
+                       "plain or zipped)."),
+        QStringLiteral("FILE"));
+    parser.addOption(datOption);
     parser.addPositionalArgument(QStringLiteral("folder"),
                                  QStringLiteral("Folder to show and scan at start."),
                                  QStringLiteral("[FOLDER]"));
     parser.process(application);
-    return parser.positionalArguments();
+    QuillbeyStart start;
+    if (!parser.positionalArguments().isEmpty()) {
+        start.folder = AbsolutePath(parser.positionalArguments().front());
+    }
+    if (parser.isSet(datOption)) {
+        start.datFile = AbsolutePath(parser.value(datOption));
+    }
+    return start;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    QStringList positional;
+    QuillbeyStart start;
     {
         QCoreApplication core(argc, argv);
         SetProgramNames();
-        positional = ParseArguments(core);
+        start = ParseArguments(core);
     }
     QApplication application(argc, argv);
     SetProgramNames();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/res/icon128.png")));
 
-    std::optional<std::string> startFolder;
-    if (!positional.isEmpty()) {
-        // Stored at close, so kept absolute: a relative path would mean
-        // something else in the next run.
-        const QString folder = QFileInfo(positional.front()).absoluteFilePath();
-        startFolder = QFile::encodeName(folder).toStdString();
-    }
-    CQuillbeyApp app(std::move(startFolder));
+    CQuillbeyApp app(std::move(start));
     app.InitInstance();
     return 0;
 }

@@ -1,8 +1,10 @@
 // The main dialog's behaviour: folder choice and scan control, the sort at
-// the end of a scan, the details panel, and the folder setting.
+// the end of a scan, the details panel, the DAT check, and the settings.
 #include "CQuillbeyDlgCore.h"
 
+#include "CDatSession.h"
 #include "ChosenFolder.h"
+#include "DatResultText.h"
 #include "FolderSetting.h"
 #include "QuillbeyVersion.h"
 #include "RomSort.h"
@@ -46,11 +48,27 @@ std::vector<int> NewRowsOf(const Rows& before, const Rows& after) {
     return newRowOf;
 }
 
+// What the header checks found, for a row's tip; "" when nothing.
+std::string HeaderFaultText(const CRomEntry& entry) {
+    if (!IsHeaderValid(entry)) {
+        return "header fault: no valid header";
+    }
+    std::string faults;
+    if ((entry.m_dwFlags & ROMF_LOGO_ERROR) != 0) {
+        faults += ", logo damaged";
+    }
+    if ((entry.m_dwFlags & ROMF_COMPLEMENT_ERROR) != 0) {
+        faults += ", complement wrong";
+    }
+    return faults.empty() ? faults : "header fault: " + faults.substr(2);
+}
+
 } // namespace
 
 CQuillbeyDlgCore::CQuillbeyDlgCore(IQuillbeyDlgView& view, SettingsFiles settings,
-                                   std::optional<std::string> startFolder)
-    : m_view(view), m_settings(std::move(settings)), m_startFolder(std::move(startFolder)) {}
+                                   QuillbeyStart start)
+    : m_view(view), m_settings(std::move(settings)), m_start(std::move(start)),
+      m_dat(std::make_unique<CDatSession>()) {}
 
 CQuillbeyDlgCore::~CQuillbeyDlgCore() {
     // The sort reads the entries, which outlive this object: let it finish.
@@ -60,12 +78,28 @@ CQuillbeyDlgCore::~CQuillbeyDlgCore() {
     m_scan.Stop();
 }
 
+void CQuillbeyDlgCore::SetCheckOptions(EntryCheckOptions options) {
+    m_dat->SetOptions(std::move(options));
+}
+
+bool CQuillbeyDlgCore::HasDat() const {
+    return m_dat->IsLoaded();
+}
+
 void CQuillbeyDlgCore::OnInitDialog() {
     m_strLastFolder = ReadFolderSetting(m_settings.path, m_settings.legacyPath).folder;
+    m_strDatFile = ReadDatFileSetting(m_settings.path);
     UpdateData();
+    // A DAT given at start wins; else the stored one. Loaded before the
+    // scan, so that the scan's images are checked as soon as it ends.
+    if (m_start.datFile) {
+        LoadDat(*m_start.datFile);
+    } else if (m_strDatFile && !m_strDatFile->empty()) {
+        LoadDat(*m_strDatFile);
+    }
     // A folder given at start wins; else the stored folder, when it still exists.
-    if (m_startFolder) {
-        ChooseFolder(*m_startFolder);
+    if (m_start.folder) {
+        ChooseFolder(*m_start.folder);
     } else if (CFileSystem::IsFolder(m_strLastFolder)) {
         ChooseFolder(m_strLastFolder);
     }
@@ -97,6 +131,16 @@ void CQuillbeyDlgCore::ChooseFolder(const std::string& folder) {
 }
 
 void CQuillbeyDlgCore::OnTimer() {
+    if (m_bChecking) {
+        // Asked before taking, so that nothing finished is left behind.
+        const bool checked = !m_dat->IsRunning();
+        if (m_dat->TakeFinished()) {
+            m_view.UpdateRowMarks();
+        }
+        if (checked) {
+            SetChecking(false);
+        }
+    }
     if (m_sortedRows.valid()) {
         if (m_sortedRows.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
             OnSortDone();
@@ -141,6 +185,34 @@ void CQuillbeyDlgCore::OnSortDone() {
     m_rows = std::move(sorted);
     m_view.ShowRows(IQuillbeyDlgView::RowChange::Reordered, GetRowCount(), newRowOf);
     SetBusy(false);
+    StartCheck();
+}
+
+void CQuillbeyDlgCore::StartCheck() {
+    if (!m_dat->IsLoaded() || m_rows.empty()) {
+        return;
+    }
+    // The check's positions are the entries' positions, the rows' item data.
+    std::vector<const CRomEntry*> entries;
+    entries.reserve(g_romEntries.GetSize());
+    for (std::size_t position = 0; position < g_romEntries.GetSize(); ++position) {
+        entries.push_back(g_romEntries.GetAt(position));
+    }
+    m_dat->Start(std::move(entries));
+    m_view.UpdateRowMarks();
+    SetChecking(true);
+}
+
+void CQuillbeyDlgCore::StopCheck() {
+    m_dat->Stop();
+    SetChecking(false);
+}
+
+void CQuillbeyDlgCore::SetChecking(bool checking) {
+    if (m_bChecking != checking) {
+        m_bChecking = checking;
+        m_view.SetChecking(checking);
+    }
 }
 
 void CQuillbeyDlgCore::StopScan() {
@@ -150,6 +222,8 @@ void CQuillbeyDlgCore::StopScan() {
         m_sortedRows.wait();
         m_sortedRows = {};
     }
+    // The check reads the entries too: it ends before they go.
+    StopCheck();
     m_scan.Stop();
     SetBusy(false);
 }
@@ -187,19 +261,44 @@ void CQuillbeyDlgCore::OnCopy(int focusedRow) {
         return;
     }
     if (const CRomEntry* entry = EntryOfRow(focusedRow)) {
-        m_view.CopyToClipboard(FormatRomDetailsText(*entry));
+        std::string text = FormatRomDetailsText(*entry);
+        if (m_dat->IsLoaded()) {
+            text +=
+                "DAT: " + m_dat->ResultTextAt(static_cast<std::size_t>(GetItemData(focusedRow)));
+            text += '\n';
+        }
+        m_view.CopyToClipboard(text);
     }
 }
 
 bool CQuillbeyDlgCore::CanDrop(const std::vector<std::string>& paths) const {
-    return paths.size() == 1 && CFileSystem::IsFolder(paths.front());
+    return paths.size() == 1 && !paths.front().empty();
 }
 
 bool CQuillbeyDlgCore::OnDrop(const std::vector<std::string>& paths) {
     if (!CanDrop(paths)) {
         return false;
     }
-    ChooseFolder(paths.front());
+    if (CFileSystem::IsFolder(paths.front())) {
+        ChooseFolder(paths.front());
+        return true;
+    }
+    return LoadDat(paths.front());
+}
+
+bool CQuillbeyDlgCore::LoadDat(const std::string& path) {
+    // A DAT that cannot be read leaves the loaded one, and its check, running.
+    if (const std::string error = m_dat->Load(path); !error.empty()) {
+        m_view.ShowError(kQuillbeyCaption,
+                         "The DAT file could not be loaded:\n" + PathToUtf8(error) + ".");
+        return false;
+    }
+    m_strDatFile = path;
+    SetChecking(false); // the load stopped the check of the DAT before
+    m_view.UpdateRowMarks();
+    if (!m_bBusy) {
+        StartCheck(); // a running scan starts it when it ends
+    }
     return true;
 }
 
@@ -211,7 +310,7 @@ void CQuillbeyDlgCore::OnDestroy() {
     StopScan();
     // A run in which no folder was chosen keeps what was stored.
     const std::string& folder = m_strFolder.empty() ? m_strLastFolder : m_strFolder;
-    if (const int error = WriteFolderSetting(m_settings.path, folder); error != 0) {
+    if (const int error = WriteFolderSetting(m_settings.path, folder, m_strDatFile); error != 0) {
         m_view.ShowError(kQuillbeyCaption, SaveErrorText(error));
     }
 }
@@ -230,6 +329,36 @@ std::string_view CQuillbeyDlgCore::RowText(int row, std::string& scratch) const 
 
 std::int32_t CQuillbeyDlgCore::GetItemData(int row) const {
     return row >= 0 && row < GetRowCount() ? m_rows[static_cast<std::size_t>(row)].itemData : -1;
+}
+
+RowMark CQuillbeyDlgCore::GetRowMark(int row) const {
+    if (!m_dat->IsLoaded() || row < 0 || row >= GetRowCount()) {
+        return RowMark::None;
+    }
+    // While a scan runs the entries are being written: none is read.
+    const CRomEntry* entry = m_bBusy ? nullptr : EntryOfRow(row);
+    if (entry == nullptr) {
+        return RowMark::Unchecked;
+    }
+    return RowMarkOf(m_dat->StatusAt(static_cast<std::size_t>(GetItemData(row))),
+                     HasHeaderFault(*entry));
+}
+
+std::string CQuillbeyDlgCore::RowTip(int row) const {
+    std::string scratch;
+    std::string tip(RowText(row, scratch));
+    if (!m_dat->IsLoaded() || row < 0 || row >= GetRowCount()) {
+        return tip;
+    }
+    const CRomEntry* entry = m_bBusy ? nullptr : EntryOfRow(row);
+    if (entry == nullptr) {
+        return tip + "\n" + DatResultText({});
+    }
+    tip += "\n" + m_dat->ResultTextAt(static_cast<std::size_t>(GetItemData(row)));
+    if (const std::string fault = HeaderFaultText(*entry); !fault.empty()) {
+        tip += "\n" + fault;
+    }
+    return tip;
 }
 
 const CRomEntry* CQuillbeyDlgCore::EntryOfRow(int row) const {

@@ -3,26 +3,33 @@
 // sort when the scan ends (off the window's thread), the rows in their
 // shown order, the busy state, the focused row's details, the "Logo Error"
 // box that a click cannot change, the copied details text, a dropped
-// folder, and the folder stored at close. The dialogs implement
-// IQuillbeyDlgView and forward their events here; they decide nothing.
+// folder or DAT, the check of the images against the loaded DAT with each
+// row's mark and tip, and the folder and DAT stored at close. The dialogs
+// implement IQuillbeyDlgView and forward their events here; they decide
+// nothing.
 //
 // Every call comes from the window's thread.
 #pragma once
 
 #include "CScanSession.h"
 #include "IQuillbeyDlgView.h"
+#include "QuillbeyStart.h"
 #include "RomDetails.h"
+#include "RowMark.h"
 #include "scan/ScanOptions.h"
 
 #include <chrono>
 #include <cstdint>
 #include <future>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+class CDatSession;
 class CRomEntry;
+struct EntryCheckOptions;
 
 class CQuillbeyDlgCore {
 public:
@@ -33,22 +40,23 @@ public:
         std::string legacyPath;
     };
 
-    // `startFolder`: a folder named at start, shown and scanned instead of
-    // the stored one.
-    CQuillbeyDlgCore(IQuillbeyDlgView& view, SettingsFiles settings,
-                     std::optional<std::string> startFolder = std::nullopt);
-    // Stops a running scan and waits for a running sort.
+    // `start`: a folder and a DAT named at start, taken instead of the
+    // stored ones.
+    CQuillbeyDlgCore(IQuillbeyDlgView& view, SettingsFiles settings, QuillbeyStart start = {});
+    // Stops a running scan and check, and waits for a running sort.
     ~CQuillbeyDlgCore();
     CQuillbeyDlgCore(const CQuillbeyDlgCore&) = delete;
     CQuillbeyDlgCore& operator=(const CQuillbeyDlgCore&) = delete;
 
     void SetScanOptions(ScanOptions options) { m_scan.SetOptions(std::move(options)); }
+    void SetCheckOptions(EntryCheckOptions options);
     // Before OnInitDialog: keeps the folder setting elsewhere (tests).
     void SetSettingsFiles(SettingsFiles settings) { m_settings = std::move(settings); }
 
     // Events from the window.
-    // The window exists: reads the stored folder, shows the empty panel, and
-    // scans the start folder, or else the stored one when it still exists.
+    // The window exists: reads the stored settings, shows the empty panel,
+    // loads the start DAT or else the stored one, and scans the start
+    // folder, or else the stored one when it still exists.
     void OnInitDialog();
     // The folder picker's answer; nullopt when the user cancelled.
     void OnBrowse(const std::optional<std::string>& picked);
@@ -61,13 +69,19 @@ public:
     void OnLogoErrorClicked();
     // Ctrl+C on the list.
     void OnCopy(int focusedRow);
-    // Whether a drop of these paths would be taken: exactly one, a folder.
+    // Whether a drop of these paths would be taken: exactly one, a folder or
+    // a file (tried as a DAT).
     bool CanDrop(const std::vector<std::string>& paths) const;
-    // Paths dropped on the window: chooses the folder when CanDrop, and
-    // says whether it did.
+    // Paths dropped on the window: chooses the folder, or loads the file as
+    // the DAT, when CanDrop; says whether it did either.
     bool OnDrop(const std::vector<std::string>& paths);
-    // The window is closing: stops the scan and stores the folder, showing
-    // an error when it cannot be stored. Later calls do nothing.
+    // Loads the DAT at `path` in place of the loaded one and checks the
+    // listed images against it. When it cannot be loaded, says why in an
+    // error box and changes nothing; returns whether it was loaded.
+    bool LoadDat(const std::string& path);
+    // The window is closing: stops the scan and the check and stores the
+    // folder and DAT, showing an error when they cannot be stored. Later
+    // calls do nothing.
     void OnDestroy();
 
     // What the view draws.
@@ -78,6 +92,13 @@ public:
     // A row's item data (its entry's position in g_romEntries), or -1.
     std::int32_t GetItemData(int row) const;
     bool IsBusy() const { return m_bBusy; }
+    bool IsChecking() const { return m_bChecking; }
+    bool HasDat() const;
+    // A row's mark; None while no DAT is loaded.
+    RowMark GetRowMark(int row) const;
+    // A row's tooltip in UTF-8: its text, and with a DAT loaded the DAT's
+    // result and any header fault on lines of their own.
+    std::string RowTip(int row) const;
     const std::string& GetFolder() const { return m_strFolder; }
     const RomDetails& GetDetails() const { return m_details; }
 
@@ -87,13 +108,16 @@ private:
     void StopScan();
     void OnScanDone();
     void OnSortDone();
+    void StartCheck();
+    void StopCheck();
+    void SetChecking(bool checking);
     void ClearDetails();
     const CRomEntry* EntryOfRow(int row) const;
     std::string SaveErrorText(int error) const;
 
     IQuillbeyDlgView& m_view;
     SettingsFiles m_settings;
-    std::optional<std::string> m_startFolder;
+    QuillbeyStart m_start;
 
     // Members in the order the dialog declares them.
     std::string m_strLastFolder;
@@ -108,4 +132,10 @@ private:
     // The rows in sorted order, computed on a thread of its own once a scan ends.
     std::future<std::vector<CScanRowBuffer::Row>> m_sortedRows;
     bool m_bDestroyed = false;
+
+    // Held apart so that the dialogs' files need not see the hashing's headers.
+    std::unique_ptr<CDatSession> m_dat;
+    // The DAT file to store at close: the one last loaded, else the stored one.
+    std::optional<std::string> m_strDatFile;
+    bool m_bChecking = false;
 };

@@ -1,4 +1,4 @@
-// Reading and writing the last folder.
+// Reading and writing the last folder and DAT file.
 #include "FolderSetting.h"
 
 #include "CProfileIni.h"
@@ -11,11 +11,12 @@ namespace {
 
 constexpr const char* kSettingsSection = "Settings";
 constexpr const char* kLastDirectoryKey = "Last Directory";
+constexpr const char* kDatFileKey = "DAT File";
 
-std::optional<std::string> ReadFrom(const std::string& path) {
+std::optional<std::string> ReadFrom(const std::string& path, const char* key = kLastDirectoryKey) {
     CProfileIni profile(path);
     profile.Read();
-    return profile.GetString(kSettingsSection, kLastDirectoryKey);
+    return profile.GetString(kSettingsSection, key);
 }
 
 } // namespace
@@ -35,9 +36,17 @@ StoredFolder ReadFolderSetting(const std::string& path, const std::string& legac
     return {};
 }
 
-int WriteFolderSetting(const std::string& path, std::string_view folder) {
+std::optional<std::string> ReadDatFileSetting(const std::string& path) {
+    return ReadFrom(path, kDatFileKey);
+}
+
+int WriteFolderSetting(const std::string& path, std::string_view folder,
+                       std::optional<std::string_view> datFile) {
     CProfileIni profile(path);
     profile.Read();
     profile.SetString(kSettingsSection, kLastDirectoryKey, folder);
+    if (datFile) {
+        profile.SetString(kSettingsSection, kDatFileKey, *datFile);
+    }
     return profile.Write();
 }

@@ -38,6 +38,14 @@ public:
     // Busy: a scan or the sort after it runs. While busy the view shows the
     // busy cursor over the list and calls OnTimer about every 40 ms.
     virtual void SetBusy(bool busy) = 0;
+    // Checking: the scanned images are checked against the DAT in the
+    // background. The view calls OnTimer about every 40 ms then too, while
+    // the list stays as usable as when idle.
+    virtual void SetChecking(bool checking) = 0;
+    // Rows' marks and tips changed (CQuillbeyDlgCore::GetRowMark, RowTip),
+    // or a DAT was loaded and the rows have marks from now on; the rows are
+    // the same.
+    virtual void UpdateRowMarks() = 0;
     // Puts the "Logo Error" box back to what the panel says.
     virtual void SetLogoErrorTick(bool ticked) = 0;
     // Puts a UTF-8 text on the clipboard.

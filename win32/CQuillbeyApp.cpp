@@ -6,14 +6,13 @@
 
 #include <objbase.h>
 
-CQuillbeyApp::CQuillbeyApp(std::optional<std::string> startFolder)
-    : m_startFolder(std::move(startFolder)) {}
+CQuillbeyApp::CQuillbeyApp(QuillbeyStart start) : m_start(std::move(start)) {}
 
 bool CQuillbeyApp::InitInstance() {
     // The folder browser and the shell's opening of links run on COM.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     {
-        CQuillbeyDlg dlg(m_startFolder);
+        CQuillbeyDlg dlg(m_start);
         dlg.SetScanOptions(ScanOptionsFromEnvironment());
         m_pMainWnd = &dlg;
         dlg.DoModal();

@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr int kListColumnWidth = 166; // pixels at 96 dots per inch
 constexpr UINT_PTR kFlushTimerId = 1;
 constexpr UINT kFlushIntervalMs = 40;
 
@@ -39,10 +38,10 @@ void SetText(HWND dialog, int controlId, std::string_view utf8) {
 
 } // namespace
 
-CQuillbeyDlg::CQuillbeyDlg(std::optional<std::string> startFolder)
+CQuillbeyDlg::CQuillbeyDlg(QuillbeyStart start)
     : CDialog(IDD_QUILLBEY_DIALOG),
-      m_core(*this, {CProfileIni::DefaultPath(), LegacySettingsFile()}, std::move(startFolder)),
-      m_hIcon(LoadIconW(ModuleInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME))),
+      m_core(*this, {CProfileIni::DefaultPath(), LegacySettingsFile()}, std::move(start)),
+      m_lstRoms(m_core), m_hIcon(LoadIconW(ModuleInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME))),
       m_pickFolder(BrowseForFolder) {
     m_hSmallIcon = static_cast<HICON>(LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME),
                                                  IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
@@ -132,15 +131,19 @@ INT_PTR CQuillbeyDlg::OnNotify(const NMHDR& notice) {
     switch (notice.code) {
     case LVN_ITEMCHANGED:
     case LVN_ODSTATECHANGED:
-        m_core.OnItemChangedRomList(FocusedRow());
+        m_core.OnItemChangedRomList(m_lstRoms.FocusedRow());
         return SetResult(0);
     case LVN_GETDISPINFOW:
-        OnGetDispInfo(reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&notice))->item);
+        m_lstRoms.OnGetDispInfo(
+            reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&notice))->item);
+        return SetResult(0);
+    case LVN_GETINFOTIPW:
+        m_lstRoms.OnGetInfoTip(*reinterpret_cast<NMLVGETINFOTIPW*>(const_cast<NMHDR*>(&notice)));
         return SetResult(0);
     case LVN_KEYDOWN:
         if (reinterpret_cast<const NMLVKEYDOWN&>(notice).wVKey == 'C' &&
             GetKeyState(VK_CONTROL) < 0) {
-            m_core.OnCopy(FocusedRow());
+            m_core.OnCopy(m_lstRoms.FocusedRow());
         }
         return SetResult(0);
     default:
@@ -151,7 +154,7 @@ INT_PTR CQuillbeyDlg::OnNotify(const NMHDR& notice) {
 BOOL CQuillbeyDlg::OnInitDialog() {
     m_btnBrowse = GetDlgItem(m_hWnd, IDC_BROWSE);
     m_chkLogoError = GetDlgItem(m_hWnd, IDC_LOGOERROR);
-    m_lstRoms = GetDlgItem(m_hWnd, IDC_ROMLIST);
+    m_lstRoms.Attach(GetDlgItem(m_hWnd, IDC_ROMLIST));
     m_lnkMail.Attach(GetDlgItem(m_hWnd, IDC_MAILLINK));
     m_lnkWeb.Attach(GetDlgItem(m_hWnd, IDC_WEBLINK));
     for (const RomDetailField& field : kRomDetailFields) {
@@ -162,20 +165,6 @@ BOOL CQuillbeyDlg::OnInitDialog() {
     SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL,
                  reinterpret_cast<LPARAM>(m_hSmallIcon != nullptr ? m_hSmallIcon : m_hIcon));
-
-    // The column only carries the rows' text; its heading is hidden. Its width
-    // follows the screen's scale, as the dialog's does.
-    const HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    std::wstring heading = L"Filename";
-    LVCOLUMNW column{};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = MulDiv(kListColumnWidth, dpi, USER_DEFAULT_SCREEN_DPI);
-    column.pszText = heading.data();
-    ListView_InsertColumn(m_lstRoms, 0, &column);
-    ListView_SetExtendedListViewStyleEx(m_lstRoms, 0, LVS_EX_FULLROWSELECT);
 
     m_lnkMail.SetTarget(std::string("mailto:") + MakerInfo::kMailAddress);
     m_lnkMail.SetUnderlined(false);
@@ -242,21 +231,8 @@ void CQuillbeyDlg::OnDropFiles(HDROP drop) {
     m_core.OnDrop(paths);
 }
 
-void CQuillbeyDlg::OnGetDispInfo(LVITEMW& item) {
-    if ((item.mask & LVIF_TEXT) == 0 || item.pszText == nullptr || item.cchTextMax <= 0) {
-        return;
-    }
-    std::string scratch;
-    m_strRowText = Utf8ToWide(m_core.RowText(item.iItem, scratch));
-    lstrcpynW(item.pszText, m_strRowText.c_str(), item.cchTextMax);
-}
-
-int CQuillbeyDlg::FocusedRow() const {
-    return ListView_GetNextItem(m_lstRoms, -1, LVNI_FOCUSED);
-}
-
 bool CQuillbeyDlg::OnSetCursor(HWND window, WORD hitTest) {
-    if (!m_bBusy || window != m_lstRoms || hitTest != HTCLIENT) {
+    if (!m_bBusy || window != m_lstRoms.GetSafeHwnd() || hitTest != HTCLIENT) {
         return false;
     }
     SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
@@ -293,38 +269,32 @@ void CQuillbeyDlg::UpdateData(const QuillbeyDlgTexts& texts) {
 }
 
 void CQuillbeyDlg::ShowRows(RowChange change, int count, const std::vector<int>& newRowOf) {
-    if (change == RowChange::Cleared) {
-        ListView_DeleteAllItems(m_lstRoms);
-        return;
-    }
-    const int focused = FocusedRow();
-    ListView_SetItemCountEx(m_lstRoms, count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
-    if (change == RowChange::Reordered) {
-        // The focused (and selected) row stays on its image.
-        const auto moved = static_cast<std::size_t>(focused);
-        if (focused >= 0 && moved < newRowOf.size() && newRowOf[moved] >= 0) {
-            const UINT state = ListView_GetItemState(m_lstRoms, focused, LVIS_SELECTED);
-            ListView_SetItemState(m_lstRoms, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-            ListView_SetItemState(m_lstRoms, newRowOf[moved], state | LVIS_FOCUSED,
-                                  LVIS_SELECTED | LVIS_FOCUSED);
-        }
-        InvalidateRect(m_lstRoms, nullptr, TRUE);
-    }
+    m_lstRoms.ShowRows(change, count, newRowOf);
 }
 
 void CQuillbeyDlg::SetBusy(bool busy) {
     m_bBusy = busy;
-    if (busy) {
+    SetChecking(m_core.IsChecking());
+    // The pointer over the list changes now, not at the next mouse move.
+    const HWND list = m_lstRoms.GetSafeHwnd();
+    POINT cursor{};
+    if (GetCursorPos(&cursor) && WindowFromPoint(cursor) == list) {
+        SendMessageW(list, WM_SETCURSOR, reinterpret_cast<WPARAM>(list),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    }
+}
+
+void CQuillbeyDlg::SetChecking(bool checking) {
+    // The same timer pumps the scan and the check after it.
+    if (m_bBusy || checking) {
         SetTimer(m_hWnd, kFlushTimerId, kFlushIntervalMs, nullptr);
     } else {
         KillTimer(m_hWnd, kFlushTimerId);
     }
-    // The pointer over the list changes now, not at the next mouse move.
-    POINT cursor{};
-    if (GetCursorPos(&cursor) && WindowFromPoint(cursor) == m_lstRoms) {
-        SendMessageW(m_lstRoms, WM_SETCURSOR, reinterpret_cast<WPARAM>(m_lstRoms),
-                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    }
+}
+
+void CQuillbeyDlg::UpdateRowMarks() {
+    m_lstRoms.UpdateMarks();
 }
 
 void CQuillbeyDlg::SetLogoErrorTick(bool ticked) {

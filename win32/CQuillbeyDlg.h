@@ -6,6 +6,7 @@
 
 #include "CDialog.h"
 #include "CLinkLabel.h"
+#include "CRomListView.h"
 #include "ui/CQuillbeyDlgCore.h"
 #include "ui/IQuillbeyDlgView.h"
 
@@ -23,8 +24,8 @@ public:
     // Asks the user for a folder (UTF-8); nullopt when cancelled.
     using FolderPicker = std::function<std::optional<std::string>(HWND owner)>;
 
-    // `startFolder`: a folder to show and scan at start instead of the stored one.
-    explicit CQuillbeyDlg(std::optional<std::string> startFolder = std::nullopt);
+    // `start`: a folder and a DAT to take at start instead of the stored ones.
+    explicit CQuillbeyDlg(QuillbeyStart start = {});
     ~CQuillbeyDlg() override;
 
     // Where the folder setting is kept, and the older file read while that
@@ -37,6 +38,7 @@ public:
     void ChooseFolder(const std::string& folder) { m_core.ChooseFolder(folder); }
 
     bool IsBusy() const { return m_core.IsBusy(); }
+    bool IsChecking() const { return m_core.IsChecking(); }
 
 private:
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -49,16 +51,16 @@ private:
     void OnDestroy();
     void OnBrowse();
     void OnDropFiles(HDROP drop);
-    void OnGetDispInfo(LVITEMW& item);
     HBRUSH OnCtlColor(UINT message, HDC dc, HWND control);
     bool OnSetCursor(HWND window, WORD hitTest);
     void SetBrowseBitmap();
-    int FocusedRow() const;
 
     // IQuillbeyDlgView
     void UpdateData(const QuillbeyDlgTexts& texts) override;
     void ShowRows(RowChange change, int count, const std::vector<int>& newRowOf) override;
     void SetBusy(bool busy) override;
+    void SetChecking(bool checking) override;
+    void UpdateRowMarks() override;
     void SetLogoErrorTick(bool ticked) override;
     void CopyToClipboard(const std::string& text) override;
     void ShowError(const std::string& caption, const std::string& text) override;
@@ -67,7 +69,7 @@ private:
     bool m_bHighlightComplement = false;
     HWND m_btnBrowse = nullptr;
     HWND m_chkLogoError = nullptr;
-    HWND m_lstRoms = nullptr;
+    CRomListView m_lstRoms;
     CLinkLabel m_lnkMail;
     CLinkLabel m_lnkWeb;
     HICON m_hIcon = nullptr;
@@ -76,5 +78,4 @@ private:
     HBITMAP m_hBrowseBitmap = nullptr;
     bool m_bBusy = false;
     FolderPicker m_pickFolder;
-    std::wstring m_strRowText; // the text handed to the list for the row it asked for
 };

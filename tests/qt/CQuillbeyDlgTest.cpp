@@ -1,13 +1,15 @@
 // The Qt dialog as a user meets it: its window and controls, the keys, the
-// list and panel drawn from the core, the clipboard, a dropped folder, and
-// the box that says the folder could not be stored. What the dialog decides
-// is tested window-free, with its core.
+// list and panel drawn from the core, the clipboard, a dropped folder or
+// DAT, the rows' marks and tips, and the box that says the folder could not
+// be stored. What the dialog decides is tested window-free, with its core.
 #include "qt/CQuillbeyDlg.h"
 #include "QuillbeyVersion.h"
 #include "qt/CLinkLabel.h"
 #include "qt/CRomListModel.h"
 #include "tests/support/HeaderBuilder.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ZipBuilder.h"
+#include "ui/DatResultText.h"
 #include "ui/RomDetailFields.h"
 #include "ui/resource.h"
 
@@ -58,6 +60,14 @@ class CQuillbeyDlgTest : public QObject {
 
     std::unique_ptr<TempDir> m_config;
     std::unique_ptr<TempDir> m_roms;
+
+    // A DAT listing the sound image as a good dump.
+    std::string WriteDat() const {
+        const std::string crc = HexCrc32(Crc32Of(Image({.title = "FINE", .maker = "5X"})));
+        return m_config->WriteText("gba.dat", "game ( name \"Fine Game\" rom ( name b.gba size "
+                                              "1024 crc " +
+                                                  crc + " ) )\n");
+    }
 
     // Shows the dialog on a scanned folder of a sound image and one whose
     // complement is wrong and logo damaged.
@@ -149,6 +159,9 @@ private slots:
         ShowScanned(dlg);
         QCOMPARE(dlg.RomList()->cursor().shape(), Qt::ArrowCursor);
         QCOMPARE(RowTexts(dlg), (QStringList{"A-odd.gba", "b-fine.gba"}));
+        // No DAT: no mark, and the tip is the name.
+        QVERIFY(!dlg.RomListModel()->index(0, 0).data(Qt::DecorationRole).isValid());
+        QCOMPARE(dlg.RomListModel()->index(0, 0).data(Qt::ToolTipRole).toString(), "A-odd.gba");
         QCOMPARE(dlg.FolderField()->cursorPosition(), 0); // a long path shows its start
 
         // The panel follows the focus, not the selection.
@@ -187,7 +200,7 @@ private slots:
         QVERIFY(text.contains(QString::fromUtf8("Maker: Microïds\n")));
     }
 
-    void droppingAFolderScansItAndAFileIsRefused() {
+    void droppingAFolderScansItAndAFileLoadsTheDat() {
         CQuillbeyDlg dlg;
         const auto drag = [&dlg](const std::string& path) {
             QMimeData mime;
@@ -203,12 +216,38 @@ private slots:
             }
             return enter.isAccepted();
         };
-        QVERIFY(!drag(*m_roms / "b-fine.gba"));
+        QVERIFY(drag(WriteDat()));
+        QVERIFY(dlg.HasDat());
         QVERIFY(!dlg.IsBusy());
         QVERIFY(drag(m_roms->Path()));
         QCOMPARE(dlg.FolderField()->text(), QString::fromStdString(m_roms->Path()));
         QVERIFY(WaitIdle(dlg));
         QCOMPARE(dlg.RomListModel()->rowCount(), 2);
+    }
+
+    void rowsShowTheirMarkAndNameTheDatGameInTheirTip() {
+        CQuillbeyDlg dlg({m_roms->Path(), WriteDat()});
+        QVERIFY(
+            QTest::qWaitFor([&] { return !dlg.IsBusy() && !dlg.IsChecking(); }, kScanTimeoutMs));
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        const QModelIndex odd = dlg.RomListModel()->index(0, 0);
+        const QModelIndex fine = dlg.RomListModel()->index(1, 0);
+        QCOMPARE(fine.data(Qt::ToolTipRole).toString(), "b-fine.gba\ngood: Fine Game");
+        // The list draws each mark at the left of its row: a green disc for
+        // the good dump, a red square for the image whose header is at fault.
+        QWidget* viewport = dlg.RomList()->viewport();
+        const QImage shown = viewport->grab().toImage();
+        for (const auto& [index, colour] :
+             {std::pair{fine, QColor(0x2E9E3A)}, std::pair{odd, QColor(0xD62828)}}) {
+            const QRect row = dlg.RomList()->visualRect(index);
+            const int y = row.center().y() * shown.height() / viewport->height();
+            bool found = false;
+            for (int x = row.left(); x < row.left() + 20 && !found; ++x) {
+                found = shown.pixelColor(x * shown.width() / viewport->width(), y) == colour;
+            }
+            QVERIFY2(found, qPrintable(index.data().toString()));
+        }
     }
 
     void aFolderThatCannotBeStoredIsShownInABoxBeforeTheWindowCloses() {

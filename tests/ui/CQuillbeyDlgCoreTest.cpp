@@ -1,7 +1,9 @@
 // The main dialog's behaviour without a window, as both dialogs show it:
 // start and stored folders, choosing and scanning, the sort at the end, the
 // panel following the focus, the "Logo Error" box, copying, dropping, and
-// storing the folder at close, or saying why it could not be stored.
+// storing the folder at close, or saying why it could not be stored; a DAT
+// loaded at start or dropped, each row's mark and tip, the check in the
+// background and its stop, and the DAT stored beside the folder.
 #include "ui/CQuillbeyDlgCore.h"
 #include "QuillbeyVersion.h"
 #include "romio/CFileSystem.h"
@@ -10,6 +12,8 @@
 #include "tests/support/HeaderBuilder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ZipBuilder.h"
+#include "ui/CEntryChecker.h"
+#include "ui/DatResultText.h"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +36,8 @@ public:
         lastNewRowOf = newRowOf;
     }
     void SetBusy(bool isBusy) override { busy = isBusy; }
+    void SetChecking(bool isChecking) override { checking = isChecking; }
+    void UpdateRowMarks() override { ++markUpdates; }
     void SetLogoErrorTick(bool ticked) override { tick = ticked; }
     void CopyToClipboard(const std::string& text) override { clipboard = text; }
     void ShowError(const std::string& caption, const std::string& text) override {
@@ -43,6 +49,8 @@ public:
     int rowCount = 0;
     std::vector<int> lastNewRowOf;
     bool busy = false;
+    bool checking = false;
+    int markUpdates = 0;
     std::optional<bool> tick;
     std::string clipboard;
     std::vector<std::string> errors;
@@ -68,6 +76,28 @@ std::string ReadText(const std::string& path) {
     return text.str();
 }
 
+// A bad dump, a good image whose logo is damaged, a good plain image, an
+// unknown one and a good archive entry; and a DAT listing all but the unknown.
+std::string FillDatFolder(const TempDir& roms, const TempDir& dats) {
+    const auto bad = Image({.title = "BAD"});
+    const auto faulty = Image({.title = "FAULTY", .logoIntact = false});
+    const auto good = Image({.title = "GOOD"});
+    const auto zipped = Image({.title = "ZIPPED"});
+    roms.WriteFile("bad.gba", bad);
+    roms.WriteFile("faulty.gba", faulty);
+    roms.WriteFile("good.gba", good);
+    roms.WriteFile("unknown.gba", Image({.title = "UNKNOWN"}));
+    WriteZip(roms / "z.zip", {{"z.gba", zipped}});
+    std::string dat = "<datafile>";
+    for (const auto& [game, image, status] :
+         {std::tuple{"Bad Game", &bad, "baddump"}, std::tuple{"Faulty Game", &faulty, "good"},
+          std::tuple{"Good Game", &good, "verified"}, std::tuple{"Zipped Game", &zipped, "good"}}) {
+        dat += std::string("<game name=\"") + game + "\"><rom name=\"x.gba\" size=\"1024\" crc=\"" +
+               HexCrc32(Crc32Of(*image)) + "\" status=\"" + status + "\"/></game>";
+    }
+    return dats.WriteText("gba.xml", dat + "</datafile>");
+}
+
 class DialogCoreTest : public testing::Test {
 protected:
     DialogCoreTest() : m_core(m_view, {m_config / "quillbey.ini", {}}) {}
@@ -80,6 +110,21 @@ protected:
         }
         ASSERT_FALSE(m_core.IsBusy());
         ASSERT_FALSE(m_view.busy);
+    }
+    // The same, until the check after the scan is over too.
+    static void WaitChecked(CQuillbeyDlgCore& core) {
+        for (int tick = 0; tick < 6000 && (core.IsBusy() || core.IsChecking()); ++tick) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            core.OnTimer();
+        }
+        ASSERT_FALSE(core.IsChecking());
+    }
+    std::vector<RowMark> Marks() const {
+        std::vector<RowMark> marks;
+        for (int row = 0; row < m_core.GetRowCount(); ++row) {
+            marks.push_back(m_core.GetRowMark(row));
+        }
+        return marks;
     }
 
     std::vector<std::string> Rows() const {
@@ -205,7 +250,7 @@ TEST_F(DialogCoreTest, StartFolderBeatsTheStoredOneAndOtherLinesAreKept) {
         EXPECT_EQ(m_view.shown.strFolder, m_roms.Path());
         EXPECT_TRUE(stored.IsBusy());
     }
-    CQuillbeyDlgCore started(m_view, {m_config / "quillbey.ini", {}}, other.Path());
+    CQuillbeyDlgCore started(m_view, {m_config / "quillbey.ini", {}}, {other.Path(), std::nullopt});
     started.OnInitDialog();
     EXPECT_EQ(m_view.shown.strFolder, other.Path());
     started.OnDestroy();
@@ -273,4 +318,96 @@ TEST_F(DialogCoreTest, ChoosingAFolderMidScanStopsTheRunningScanFirst) {
     gate.Release();
     WaitIdle();
     EXPECT_EQ(Rows(), std::vector<std::string>{"b.gba"});
+}
+
+TEST_F(DialogCoreTest, DatFromTheCommandLineMarksEachRowAndIsStoredBesideTheFolder) {
+    TempDir dats;
+    const std::string dat = FillDatFolder(m_roms, dats);
+    m_config.WriteText("quillbey.ini", "; mine\n[Settings]\nK=v\n[Other]\nX=1\n");
+    CQuillbeyDlgCore core(m_view, {m_config / "quillbey.ini", {}}, {m_roms.Path(), dat});
+    core.OnInitDialog();
+    EXPECT_TRUE(core.HasDat());
+    EXPECT_EQ(core.GetRowMark(0), RowMark::None); // no rows yet
+    WaitChecked(core);
+    EXPECT_FALSE(m_view.checking);
+    using enum RowMark;
+    std::vector<RowMark> marks; // bad, faulty, good, unknown, z.gba
+    for (int row = 0; row < core.GetRowCount(); ++row) {
+        marks.push_back(core.GetRowMark(row));
+    }
+    EXPECT_EQ(marks, (std::vector<RowMark>{Bad, Bad, Good, Unknown, Good}));
+    EXPECT_EQ(core.RowTip(1), "faulty.gba\ngood: Faulty Game\nheader fault: logo damaged");
+    EXPECT_EQ(core.RowTip(3), "unknown.gba\nunknown");
+    EXPECT_EQ(core.RowTip(4), "z.gba\ngood: Zipped Game");
+    core.OnCopy(0);
+    EXPECT_TRUE(m_view.clipboard.ends_with("Logo Error: no\nDAT: baddump: Bad Game\n"))
+        << m_view.clipboard;
+    core.OnDestroy();
+    EXPECT_TRUE(m_view.errors.empty());
+    EXPECT_EQ(SettingsText(), "; mine\n[Settings]\nK=v\nLast Directory=" + m_roms.Path() +
+                                  "\nDAT File=" + dat + "\n[Other]\nX=1\n");
+}
+
+TEST_F(DialogCoreTest, DroppedDatIsLoadedStoredAndRestoredButABadOneChangesNothing) {
+    TempDir dats;
+    const std::string dat = FillDatFolder(m_roms, dats);
+    const std::string broken =
+        dats.WriteText("broken.dat", "<datafile>\n<game name=\"a\"><rom name=\"a\" size=\"-1\"/>");
+    m_core.OnInitDialog();
+    m_core.ChooseFolder(m_roms.Path());
+    WaitIdle();
+    // Without a DAT the rows are what they always were.
+    EXPECT_EQ(Marks(), std::vector<RowMark>(5, RowMark::None));
+    EXPECT_EQ(m_core.RowTip(0), "bad.gba");
+    m_core.OnCopy(0);
+    EXPECT_EQ(m_view.clipboard.find("DAT:"), std::string::npos);
+
+    EXPECT_FALSE(m_core.OnDrop({broken}));
+    ASSERT_EQ(m_view.errors.size(), 1u);
+    EXPECT_EQ(m_view.errors[0].rfind(std::string(kQuillbeyCaption) + "|", 0), 0u);
+    EXPECT_NE(m_view.errors[0].find(broken + ": line 2: "), std::string::npos) << m_view.errors[0];
+    EXPECT_FALSE(m_core.HasDat());
+    EXPECT_FALSE(m_core.IsChecking());
+
+    EXPECT_TRUE(m_core.CanDrop({dat}));
+    EXPECT_TRUE(m_core.OnDrop({dat})); // the listed images are checked at once
+    EXPECT_TRUE(m_view.checking);
+    WaitChecked(m_core);
+    EXPECT_EQ(Marks()[2], RowMark::Good);
+    m_core.OnDestroy();
+    EXPECT_NE(SettingsText().find("\nDAT File=" + dat + "\n"), std::string::npos);
+
+    CQuillbeyDlgCore restored(m_view, {m_config / "quillbey.ini", {}});
+    restored.OnInitDialog();
+    EXPECT_TRUE(restored.HasDat());
+    EXPECT_EQ(m_view.errors.size(), 1u);
+}
+
+TEST_F(DialogCoreTest, ChoosingAFolderStopsTheBackgroundCheckAtOnce) {
+    TempDir dats;
+    const std::string dat = FillDatFolder(m_roms, dats);
+    TempDir second;
+    second.WriteFile("b.gba", Image({}));
+    CLoadGate gate(CLoadGate::Named("good.gba"));
+    m_core.SetCheckOptions({.nThreads = 1, .beforeHash = gate.Options().beforeLoad});
+    m_core.OnInitDialog();
+    ASSERT_TRUE(m_core.LoadDat(dat));
+    m_core.ChooseFolder(m_roms.Path());
+    WaitIdle();
+    ASSERT_TRUE(gate.WaitUntilReached(std::chrono::seconds(60)));
+    m_core.OnTimer();
+    EXPECT_TRUE(m_core.IsChecking());
+    EXPECT_EQ(Marks()[2], RowMark::Unchecked); // held
+    EXPECT_EQ(m_core.RowTip(2), "good.gba\nunchecked");
+    m_core.OnItemChangedRomList(2); // the list stays usable meanwhile
+    EXPECT_EQ(m_view.shown.values[0], "GOOD");
+
+    m_core.SetCheckOptions({});
+    m_core.ChooseFolder(second.Path()); // returns while the held read waits
+    EXPECT_FALSE(m_core.IsChecking());
+    EXPECT_FALSE(m_view.checking);
+    gate.Release();
+    WaitChecked(m_core);
+    EXPECT_EQ(Rows(), std::vector<std::string>{"b.gba"});
+    EXPECT_EQ(Marks(), std::vector<RowMark>{RowMark::Unknown});
 }

@@ -2,12 +2,14 @@
 // folder built here, the rows read back from the virtual list view in sorted
 // order, the panel of the focused row, Ctrl+C, a dropped folder, Enter
 // ignored and Escape closing, the folder setting written at close and read
-// at the next start, and the box shown when it cannot be written.
+// at the next start, the box shown when it cannot be written, and with a
+// DAT loaded each row's mark and infotip.
 #include "win32/CQuillbeyDlg.h"
 #include "QuillbeyVersion.h"
 #include "tests/support/HeaderBuilder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ZipBuilder.h"
+#include "ui/RowMark.h"
 #include "ui/resource.h"
 #include "win32/WideText.h"
 
@@ -16,6 +18,7 @@
 #include <shlobj.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -154,11 +157,14 @@ TEST(QuillbeyDlgWindows, ScansSortsShowsTheFocusedRowAndStoresTheFolder) {
     dir.WriteText("roms/notes.txt", "no image");
     const std::string settings = dir / "settings/quillbey.ini";
 
-    CQuillbeyDlg dlg(roms);
+    CQuillbeyDlg dlg({roms, std::nullopt});
     const HWND dialog = OpenDialog(dlg, settings);
     const HWND list = GetDlgItem(dialog, IDC_ROMLIST);
     EXPECT_EQ(RowTexts(list),
               (std::vector<std::wstring>{L"Alpha.gba", L"beta.GBA", L"demo/d.agb", L"zeta.gba"}));
+    // No DAT: neither marks nor infotips.
+    EXPECT_EQ(ListView_GetImageList(list, LVSIL_SMALL), nullptr);
+    EXPECT_EQ(ListView_GetExtendedListViewStyle(list), DWORD{LVS_EX_FULLROWSELECT});
 
     // The panel follows the focus.
     ListView_SetItemState(list, 1, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
@@ -190,7 +196,7 @@ TEST(QuillbeyDlgWindows, AFolderOutsideTheAnsiCodePageIsStoredAndFoundAgain) {
     dir.WriteFile(std::string(kJapaneseName) + "/a.gba", GoodImage());
     const std::string settings = dir / "quillbey.ini";
     {
-        CQuillbeyDlg first(folder);
+        CQuillbeyDlg first({folder, std::nullopt});
         DestroyWindow(OpenDialog(first, settings));
     }
     CQuillbeyDlg second; // no folder given: the stored one
@@ -237,4 +243,37 @@ TEST(QuillbeyDlgWindows, ADroppedFolderIsScannedAndAFolderThatCannotBeStoredIsSh
     EXPECT_TRUE(found);
     EXPECT_NE(text.find(Utf8ToWide(settings)), std::wstring::npos) << WideToUtf8(text);
     EXPECT_FALSE(IsWindow(dialog));
+}
+
+TEST(QuillbeyDlgWindows, WithADatEachRowShowsItsMarkAndNamesTheGameInItsInfotip) {
+    TempDir dir;
+    const std::string roms = dir.MakeSubdir("roms");
+    dir.WriteFile("roms/good.gba", GoodImage());
+    dir.WriteFile("roms/odd.gba", FaultyImage());
+    char crc[9] = {};
+    std::snprintf(crc, sizeof crc, "%08x", static_cast<unsigned>(Crc32Of(GoodImage())));
+    const std::string dat = dir.WriteText(
+        "gba.dat", std::string("game ( name \"Good Game\" rom ( name good.gba size 1024 crc ") +
+                       crc + " ) )\n");
+    CQuillbeyDlg dlg({roms, dat});
+    const HWND dialog = OpenDialog(dlg, dir / "quillbey.ini");
+    ASSERT_TRUE(PumpUntil(dialog, [&] { return !dlg.IsChecking(); }));
+    const HWND list = GetDlgItem(dialog, IDC_ROMLIST);
+    EXPECT_NE(ListView_GetImageList(list, LVSIL_SMALL), nullptr);
+    EXPECT_NE(ListView_GetExtendedListViewStyle(list) & LVS_EX_INFOTIP, 0u);
+    for (const auto& [row, mark] : {std::pair{0, RowMark::Good}, std::pair{1, RowMark::Bad}}) {
+        LVITEMW item{};
+        item.mask = LVIF_IMAGE;
+        item.iItem = row;
+        ASSERT_TRUE(ListView_GetItem(list, &item));
+        EXPECT_EQ(item.iImage, RowMarkImage(mark)) << row;
+    }
+    wchar_t text[256] = {};
+    NMLVGETINFOTIPW tip{};
+    tip.hdr = {list, IDC_ROMLIST, LVN_GETINFOTIPW};
+    tip.pszText = text;
+    tip.cchTextMax = 256;
+    SendMessageW(dialog, WM_NOTIFY, IDC_ROMLIST, reinterpret_cast<LPARAM>(&tip));
+    EXPECT_EQ(std::wstring(text), L"good.gba\r\ngood: Good Game");
+    DestroyWindow(dialog);
 }
