@@ -25,9 +25,9 @@ template <typename Visitor> void VisitHashFields(const EntryCheck* check, Visito
     const ImageHashes* hashes =
         check != nullptr && check->hashes.has_value() ? &*check->hashes : nullptr;
     visit.Text("crc32_full", hashes != nullptr ? HexCrc32(hashes->crc32) : std::string());
-    visit.Text("md5", hashes != nullptr && hashes->md5 ? HexDigest(*hashes->md5) : std::string());
+    visit.Text("md5", hashes != nullptr && hashes->md5 ? HexDigits(*hashes->md5) : std::string());
     visit.Text("sha1",
-               hashes != nullptr && hashes->sha1 ? HexDigest(*hashes->sha1) : std::string());
+               hashes != nullptr && hashes->sha1 ? HexDigits(*hashes->sha1) : std::string());
     visit.Text("backup_type", hashes != nullptr ? hashes->backupType : std::string());
 }
 

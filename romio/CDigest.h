@@ -59,9 +59,9 @@ inline std::string HexDigits(std::span<const std::uint8_t> bytes) {
     constexpr char kDigits[] = "0123456789abcdef";
     std::string text;
     text.reserve(bytes.size() * 2);
-    for (const std::uint8_t byte : bytes) {
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 0x0F];
+    for (const std::uint8_t value : bytes) {
+        text += kDigits[value >> 4];
+        text += kDigits[value & 0x0F];
     }
     return text;
 }

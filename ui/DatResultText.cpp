@@ -29,16 +29,6 @@ std::string DatResultText(const DatMatch& match) {
     return text;
 }
 
-std::string HexDigest(std::span<const std::uint8_t> digest) {
-    std::string text;
-    text.reserve(digest.size() * 2);
-    for (const std::uint8_t byte : digest) {
-        text += kHexDigits[byte >> 4];
-        text += kHexDigits[byte & 0xF];
-    }
-    return text;
-}
-
 std::string HexCrc32(std::uint32_t crc32) {
     std::string text(8, '0');
     for (int i = 7; i >= 0; --i, crc32 >>= 4) {

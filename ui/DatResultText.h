@@ -6,7 +6,6 @@
 #include "romio/ImageHashes.h"
 
 #include <cstdint>
-#include <span>
 #include <string>
 
 // The status with the game: "good: Some Game (Europe)", "baddump: …",
@@ -18,7 +17,5 @@ std::string DatGameName(const DatMatch& match);
 // The DAT ROM's name for a good or bad dump; "" otherwise.
 std::string DatRomName(const DatMatch& match);
 
-// Lower-case hex digits of a digest ("" for none).
-std::string HexDigest(std::span<const std::uint8_t> digest);
 // Eight lower-case hex digits.
 std::string HexCrc32(std::uint32_t crc32);

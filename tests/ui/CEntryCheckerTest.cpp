@@ -116,7 +116,7 @@ TEST(CEntryChecker, HashAsksForDigestsOfEveryImage) {
     CEntryChecker checker(nullptr, fixture.Entries(), {.bHash = true});
     const std::vector<EntryCheck> checks = CheckAll(checker);
     ASSERT_TRUE(checks[0].hashes);
-    EXPECT_EQ(HexDigest(*checks[0].hashes->sha1).size(), 40u);
+    EXPECT_EQ(HexDigits(*checks[0].hashes->sha1).size(), 40u);
     EXPECT_EQ(checks[0].hashes->crc32, Crc32Of(kGood));
     EXPECT_EQ(checks[0].match.status, DatMatchStatus::Unchecked);
 }
