@@ -164,6 +164,24 @@ bool CZipFileStream::IsFutileZip64Search(std::size_t length) const {
 }
 
 std::size_t CZipFileStream::Read(std::span<std::uint8_t> buffer) {
+    // minizip reads the directory's fields a byte or two at a time: those
+    // reads, all in the tail, take the shortest way, the rest ReadElsewhere().
+    const std::uint64_t intoTail = m_position - m_tail.start;
+    if (m_bFirstRead || m_position < m_tail.start || intoTail > m_tail.length ||
+        buffer.size() > m_tail.length - intoTail || buffer.empty()) [[unlikely]] {
+        return ReadElsewhere(buffer);
+    }
+    const std::uint8_t* const from = m_tail.bytes.get() + intoTail;
+    if (buffer.size() == 1) {
+        buffer[0] = *from;
+    } else {
+        std::memcpy(buffer.data(), from, buffer.size());
+    }
+    m_position += buffer.size();
+    return buffer.size();
+}
+
+std::size_t CZipFileStream::ReadElsewhere(std::span<std::uint8_t> buffer) {
     if (m_bFirstRead) {
         m_bFirstRead = false;
         if (m_bSkipFutileZip64Search && IsFutileZip64Search(buffer.size())) {

@@ -92,6 +92,8 @@ private:
     // Copies what `window` holds from the position on into `buffer` and moves
     // past it; returns the count.
     std::size_t CopyFrom(const Window& window, std::span<std::uint8_t> buffer);
+    // Read() for all but a read inside the tail after the first.
+    std::size_t ReadElsewhere(std::span<std::uint8_t> buffer);
     // A read that starts outside the tail.
     std::size_t ReadOutsideTail(std::span<std::uint8_t> buffer);
     bool IsFutileZip64Search(std::size_t length) const;
