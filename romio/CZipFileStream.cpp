@@ -42,6 +42,10 @@ bool HoldsZip64LocatorSignature(std::span<const std::uint8_t> bytes) {
     return false;
 }
 
+// Outside the tail, a read of this much or more that the head window cannot
+// serve whole is not worth copying twice.
+constexpr std::size_t kDirectRead = 4096;
+
 // The largest offset any file can have.
 constexpr auto kMaxOffset = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
 
@@ -130,11 +134,12 @@ std::size_t CZipFileStream::ReadOutsideTail(std::span<std::uint8_t> buffer) {
         buffer = buffer.first(static_cast<std::size_t>(
             std::min<std::uint64_t>(buffer.size(), m_tail.start - m_position)));
     }
-    if (m_head.Holds(m_position)) {
+    if (m_head.Holds(m_position) && m_head.length - (m_position - m_head.start) >= buffer.size()) {
         return CopyFrom(m_head, buffer);
     }
-    if (buffer.size() >= kHeadWindow) {
-        // A large read (an entry's data) goes straight to the caller.
+    if (buffer.size() >= kDirectRead) {
+        // A large read that the window cannot serve whole (an entry's data
+        // after its first 16 KiB) goes straight to the caller.
         const std::size_t got = m_file.ReadAt(m_position, buffer, &m_bError);
         m_position += got;
         return got;

@@ -4,7 +4,8 @@
 // read once, with one read, when the file is opened; every read minizip makes
 // there is served from memory. Reads elsewhere (the local header and the
 // start of an entry's data in a large archive) go to the file at their
-// offset, through a second, smaller window.
+// offset, through a second, smaller window; the rest of a long entry's data
+// is read straight into minizip's buffer.
 #pragma once
 
 #include "CRegularFile.h"

@@ -75,25 +75,19 @@ TEST(ZipFileStream, ServesTheTailAsReadAtOpeningAndTheRestFromTheFile) {
         const auto before = Pattern(size);
         auto after = before;
         std::ranges::for_each(after, [](std::uint8_t& byte) { byte ^= 0x5A; });
-        const std::string path = dir.WriteFile("a.zip", before);
-        auto stream = CZipFileStream::Open(path);
+        auto stream = CZipFileStream::Open(dir.WriteFile("a.zip", before));
         ASSERT_NE(stream, nullptr);
         dir.WriteFile("a.zip", after); // what is not in the tail is read from here on
         const std::size_t tailStart = size - std::min(size, kTail);
         std::vector<std::uint8_t> expected(after.begin(), after.begin() + tailStart);
         expected.insert(expected.end(), before.begin() + tailStart, before.end());
-        const std::size_t s = size;
-        const std::size_t t = tailStart > 10 ? tailStart - 10 : 0;
         // Inside the tail, across its start, before it (small and large), at
         // and past the end.
-        for (const auto& [offset, count] :
-             std::vector<std::pair<std::size_t, std::size_t>>{{s - 30, 20},
-                                                              {t, 40},
-                                                              {0, 30},
-                                                              {7, CZipFileStream::kHeadWindow + 9},
-                                                              {s - 5, 64},
-                                                              {s, 4},
-                                                              {s + 3, 8}}) {
+        const std::size_t reads[][2] = {{size - 30, 20}, {tailStart > 10 ? tailStart - 10 : 0, 40},
+                                        {0, 30},         {7, CZipFileStream::kHeadWindow + 9},
+                                        {size - 5, 64},  {size, 4},
+                                        {size + 3, 8}};
+        for (const auto& [offset, count] : reads) {
             ExpectReadAt(*stream, expected, offset, count);
         }
         EXPECT_FALSE(stream->HasError());
@@ -105,11 +99,7 @@ TEST(ZipFileStream, AnswersOnlyAFutileZip64SearchWithNothing) {
     constexpr std::size_t kSize = 0x12000; // minizip searches its last 0xFFFF bytes
     const std::uint8_t signature[] = {0x50, 0x4B, 0x06, 0x07};
     struct Case {
-        std::size_t size;
-        std::size_t signatureAt; // kSize: none
-        std::size_t readAt;
-        std::size_t readLength;
-        std::size_t delivered;
+        std::size_t size, signatureAt /* size: none */, readAt, readLength, delivered;
     };
     for (const Case& c : {Case{kSize, kSize, kSize - 0x404, 0x404, 0},
                           Case{kSize, kSize - 0xFFFF - 1, kSize - 0x404, 0x404, 0},
