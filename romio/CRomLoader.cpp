@@ -32,7 +32,10 @@ std::optional<std::size_t> DeliveredLength(std::uint64_t imageSize, std::uint32_
 // Reads and drops the first `count` uncompressed bytes of the open entry;
 // false when the entry ends (or breaks) first.
 bool SkipEntryBytes(CZipReader& zip, std::uint32_t count) {
-    std::array<std::uint8_t, 4096> scratch{};
+    if (count == 0) {
+        return true; // a load from the start, as a scan's: no scratch to set up
+    }
+    std::array<std::uint8_t, 4096> scratch; // only ever written
     while (count > 0) {
         const std::size_t chunk = std::min<std::size_t>(count, scratch.size());
         if (zip.ReadCurrentEntry(std::span(scratch).first(chunk)) != chunk) {
@@ -196,7 +199,9 @@ int CRomLoader::OpenArchiveImage(const std::string& path, bool listed, CZipReade
 int CRomLoader::LoadFromArchive(const std::string& path, std::uint32_t offset, std::uint32_t length,
                                 std::span<std::uint8_t> buffer, bool listed) {
     CZipReader zip;
-    CZipReader::EntryInfo entry;
+    // The entry's record is kept from load to load, so that its name reuses
+    // one buffer.
+    CZipReader::EntryInfo& entry = m_archiveEntry;
     if (OpenArchiveImage(path, listed, zip, entry) != 0) {
         return -1;
     }
@@ -217,7 +222,7 @@ int CRomLoader::LoadFromArchive(const std::string& path, std::uint32_t offset, s
     std::fill(target.begin() + static_cast<std::ptrdiff_t>(got), target.end(), std::uint8_t{0});
 
     m_strFileName.assign(path, CFileSystem::LastComponentStart(path));
-    m_strInnerName = entry.name;
+    m_strInnerName.swap(entry.name); // both keep their buffers for the next load
     m_dwSize = entry.uncompressedSize;
     m_dwCrc32 = entry.crc32;
     return 0;

@@ -97,6 +97,7 @@ private:
 
     std::string m_strFileName;
     std::string m_strInnerName;
+    CZipReader::EntryInfo m_archiveEntry; // scratch for LoadFromArchive()
     std::uint64_t m_dwSize = 0;
     std::uint32_t m_dwCrc32 = 0;
     LoadFailure m_lastFailure = LoadFailure::None;

@@ -2,6 +2,7 @@
 #include "CZipFileStream.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <ioapi.h>
 #include <limits>
@@ -12,11 +13,38 @@ static_assert(CZipFileStream::kSeekSet == ZLIB_FILEFUNC_SEEK_SET &&
 
 namespace {
 
-// What minizip scans back from the end for the directory records (0xFFFF
-// bytes) plus one of its read chunks: a small archive fits whole.
-constexpr std::size_t kTailWindow = 0x10000 + 0x400;
-// Elsewhere (a local header, the start of an entry's data) a stdio-sized window.
-constexpr std::size_t kHeadWindow = 4096;
+// minizip's search for a Zip64 end locator: backwards over the file's last
+// 0xFFFF bytes (all of a smaller file), in chunks of 0x404 bytes, the first
+// ending at the end of the file, each scanned a byte at a time for the
+// locator's signature.
+constexpr std::uint64_t kZip64SearchReach = 0xFFFF;
+constexpr std::uint64_t kZip64SearchChunk = 0x404;
+constexpr std::array<std::uint8_t, 4> kZip64LocatorSignature = {0x50, 0x4B, 0x06, 0x07};
+
+static_assert(CZipFileStream::kTailSize >= kZip64SearchReach,
+              "minizip's searches for the end records must find everything in the tail");
+
+bool HoldsZip64LocatorSignature(std::span<const std::uint8_t> bytes) {
+    const auto* at = bytes.data();
+    const auto* const end = bytes.data() + bytes.size();
+    while (end - at >= static_cast<std::ptrdiff_t>(kZip64LocatorSignature.size())) {
+        at = static_cast<const std::uint8_t*>(
+            std::memchr(at, kZip64LocatorSignature[0],
+                        static_cast<std::size_t>(end - at) - kZip64LocatorSignature.size() + 1));
+        if (at == nullptr) {
+            return false;
+        }
+        if (std::equal(kZip64LocatorSignature.begin(), kZip64LocatorSignature.end(), at)) {
+            return true;
+        }
+        ++at;
+    }
+    return false;
+}
+
+// Outside the tail, a read of this much or more that the head window cannot
+// serve whole is not worth copying twice.
+constexpr std::size_t kDirectRead = 4096;
 
 // The largest offset any file can have.
 constexpr auto kMaxOffset = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
@@ -71,7 +99,7 @@ std::unique_ptr<CZipFileStream> CZipFileStream::Open(const std::string& path,
     if (!file) {
         return nullptr;
     }
-    return std::make_unique<CZipFileStream>(Key{}, std::move(*file));
+    return std::make_unique<CZipFileStream>(Key{}, std::move(*file), context.skipFutileZip64Search);
 }
 
 std::unique_ptr<CZipFileStream> CZipFileStream::Open(const std::string& path) {
@@ -79,50 +107,101 @@ std::unique_ptr<CZipFileStream> CZipFileStream::Open(const std::string& path) {
     return Open(path, context);
 }
 
-CZipFileStream::CZipFileStream(Key /*key*/, CRegularFile file)
-    : m_file(std::move(file)), m_size(m_file.Size()) {}
+CZipFileStream::CZipFileStream(Key /*key*/, CRegularFile file, bool skipFutileZip64Search)
+    : m_file(std::move(file)), m_size(m_file.Size()),
+      m_bSkipFutileZip64Search(skipFutileZip64Search) {
+    // Never more than the file has: a 5 KiB archive gets a 5 KiB tail.
+    const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(m_size, kTailSize));
+    m_tail.start = m_size - length;
+    if (length > 0) {
+        m_tail.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(length);
+        m_tail.length =
+            m_file.ReadAt(m_tail.start, std::span(m_tail.bytes.get(), length), &m_bError);
+    }
+}
 
-bool CZipFileStream::FillWindow(std::uint64_t position) {
-    if (!m_window) {
-        // Never more than the file needs: a 5 KiB archive gets a 5 KiB window.
-        m_nWindowCapacity =
-            static_cast<std::size_t>(std::clamp<std::uint64_t>(m_size, kHeadWindow, kTailWindow));
-        m_window = std::make_unique_for_overwrite<std::uint8_t[]>(m_nWindowCapacity);
+std::size_t CZipFileStream::CopyFrom(const Window& window, std::span<std::uint8_t> buffer) {
+    const auto from = static_cast<std::size_t>(m_position - window.start);
+    const std::size_t count = std::min(buffer.size(), window.length - from);
+    std::memcpy(buffer.data(), window.bytes.get() + from, count);
+    m_position += count;
+    return count;
+}
+
+std::size_t CZipFileStream::ReadOutsideTail(std::span<std::uint8_t> buffer) {
+    // Up to the tail at most: from there on the bytes are those read at the opening.
+    if (m_position < m_tail.start) {
+        buffer = buffer.first(static_cast<std::size_t>(
+            std::min<std::uint64_t>(buffer.size(), m_tail.start - m_position)));
     }
-    std::uint64_t start = position;
-    std::size_t length = std::min(kHeadWindow, m_nWindowCapacity);
-    if (position < m_size && m_size - position <= m_nWindowCapacity) {
-        // The directory records are near the end: take the whole tail at once.
-        length = m_nWindowCapacity;
-        start = m_size > length ? m_size - length : 0;
+    if (m_head.Holds(m_position) && m_head.length - (m_position - m_head.start) >= buffer.size()) {
+        return CopyFrom(m_head, buffer);
     }
-    m_windowStart = start;
-    m_nWindowLength = m_file.ReadAt(start, std::span(m_window.get(), length), &m_bError);
-    return position >= m_windowStart && position - m_windowStart < m_nWindowLength;
+    if (buffer.size() >= kDirectRead) {
+        // A large read that the window cannot serve whole (an entry's data
+        // after its first 16 KiB) goes straight to the caller.
+        const std::size_t got = m_file.ReadAt(m_position, buffer, &m_bError);
+        m_position += got;
+        return got;
+    }
+    if (!m_head.bytes) {
+        m_head.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(kHeadWindow);
+    }
+    m_head.start = m_position;
+    m_head.length =
+        m_file.ReadAt(m_position, std::span(m_head.bytes.get(), kHeadWindow), &m_bError);
+    return m_head.Holds(m_position) ? CopyFrom(m_head, buffer) : 0;
+}
+
+bool CZipFileStream::IsFutileZip64Search(std::size_t length) const {
+    const std::uint64_t reach = std::min(m_size, kZip64SearchReach);
+    const std::uint64_t firstChunk = std::min(reach, kZip64SearchChunk);
+    if (reach <= kZip64LocatorSignature.size() || length != firstChunk ||
+        m_position != m_size - firstChunk) {
+        return false; // not that search's first read
+    }
+    if (m_tail.start > m_size - reach || m_tail.start + m_tail.length != m_size) {
+        return false; // the tail could not be read whole: let minizip look for itself
+    }
+    const auto searched = std::span(m_tail.bytes.get(), m_tail.length)
+                              .subspan(static_cast<std::size_t>(m_size - reach - m_tail.start));
+    return !HoldsZip64LocatorSignature(searched);
 }
 
 std::size_t CZipFileStream::Read(std::span<std::uint8_t> buffer) {
+    // minizip reads the directory's fields a byte or two at a time: those
+    // reads, all in the tail, take the shortest way, the rest ReadElsewhere().
+    const std::uint64_t intoTail = m_position - m_tail.start;
+    if (m_bFirstRead || m_position < m_tail.start || intoTail > m_tail.length ||
+        buffer.size() > m_tail.length - intoTail || buffer.empty()) [[unlikely]] {
+        return ReadElsewhere(buffer);
+    }
+    const std::uint8_t* const from = m_tail.bytes.get() + intoTail;
+    if (buffer.size() == 1) {
+        buffer[0] = *from;
+    } else {
+        std::memcpy(buffer.data(), from, buffer.size());
+    }
+    m_position += buffer.size();
+    return buffer.size();
+}
+
+std::size_t CZipFileStream::ReadElsewhere(std::span<std::uint8_t> buffer) {
+    if (m_bFirstRead) {
+        m_bFirstRead = false;
+        if (m_bSkipFutileZip64Search && IsFutileZip64Search(buffer.size())) {
+            return 0;
+        }
+    }
     std::size_t done = 0;
     while (done < buffer.size()) {
-        const std::size_t wanted = buffer.size() - done;
-        if (m_position >= m_windowStart && m_position - m_windowStart < m_nWindowLength) {
-            const auto from = static_cast<std::size_t>(m_position - m_windowStart);
-            const std::size_t count = std::min(wanted, m_nWindowLength - from);
-            std::memcpy(buffer.data() + done, m_window.get() + from, count);
-            done += count;
-            m_position += count;
-            continue;
+        const auto rest = buffer.subspan(done);
+        const std::size_t got =
+            m_tail.Holds(m_position) ? CopyFrom(m_tail, rest) : ReadOutsideTail(rest);
+        if (got == 0) {
+            break; // the end of the file, or an error
         }
-        if (wanted >= kHeadWindow) {
-            // A large read (an entry's data) goes straight to the caller.
-            const std::size_t got = m_file.ReadAt(m_position, buffer.subspan(done), &m_bError);
-            done += got;
-            m_position += got;
-            break;
-        }
-        if (!FillWindow(m_position)) {
-            break; // end of the file, or an error
-        }
+        done += got;
     }
     return done;
 }

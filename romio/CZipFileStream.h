@@ -1,9 +1,11 @@
 // The archive file as minizip reads it: a regular file whose position is kept
-// here rather than in the kernel, with reads served from one cached window of
-// the file. minizip reads an archive's directory a few bytes at a time, after
-// scanning up to 64 KiB back from the end for the directory's records;
-// through stdio that took about twenty seeks and a dozen reads per archive,
-// here it takes one pread for a small archive.
+// here rather than in the kernel. The file's tail (minizip's search for the
+// end records, the central directory, and the whole of a small archive) is
+// read once, with one read, when the file is opened; every read minizip makes
+// there is served from memory. Reads elsewhere (the local header and the
+// start of an entry's data in a large archive) go to the file at their
+// offset, through a second, smaller window; the rest of a long entry's data
+// is read straight into minizip's buffer.
 #pragma once
 
 #include "CRegularFile.h"
@@ -21,24 +23,44 @@ class CZipFileStream {
     };
 
 public:
+    // What the tail read at the opening holds: the last 64 KiB minizip
+    // searches backwards for the end records (twice), 16 KiB more for a
+    // directory that starts before them, and so a whole archive up to 80 KiB,
+    // local headers and data included.
+    static constexpr std::size_t kTailSize = 0x14000;
+    // A read outside the tail fills this much from its offset on: a local
+    // header with its name and extra field, and the 16 KiB minizip then reads
+    // of the entry's compressed data.
+    static constexpr std::size_t kHeadWindow = 0x5000;
+
     // How minizip's open call is to open the archive, and what it found.
     struct OpenContext {
         bool listed = false; // open with CRegularFile::OpenListed
-        FileError error;     // why the file could not be opened
+        // Answer minizip's search for a Zip64 end locator with nothing when
+        // the tail holds no locator's signature (see Read()).
+        bool skipFutileZip64Search = false;
+        FileError error; // why the file could not be opened
     };
 
-    // The file at `path` when it is a regular file (see CRegularFile), else
-    // nullptr with the reason in `context.error`.
+    // The file at `path` when it is a regular file (see CRegularFile), with
+    // its tail read, else nullptr with the reason in `context.error`.
     static std::unique_ptr<CZipFileStream> Open(const std::string& path, OpenContext& context);
     static std::unique_ptr<CZipFileStream> Open(const std::string& path);
-    // Takes over the open `file`; only Open() can call it.
-    CZipFileStream(Key key, CRegularFile file);
+    // Takes over the open `file` and reads its tail; only Open() can call it.
+    CZipFileStream(Key key, CRegularFile file, bool skipFutileZip64Search);
 
     CZipFileStream(const CZipFileStream&) = delete;
     CZipFileStream& operator=(const CZipFileStream&) = delete;
 
     // Reads up to buffer.size() bytes at the position and moves past them;
     // fewer at the end of the file or on a read error.
+    //
+    // With skipFutileZip64Search, the first read, when it is exactly the first
+    // chunk of minizip's backward search for a Zip64 end locator and the
+    // searched stretch holds no locator signature, delivers nothing: minizip
+    // then stops that search with the answer a byte-by-byte scan of 64 KiB
+    // would have given (no Zip64 archive) and goes on to the ordinary end
+    // record, read from memory as usual.
     std::size_t Read(std::span<std::uint8_t> buffer);
     // minizip's seek origins (ZLIB_FILEFUNC_SEEK_*).
     static constexpr int kSeekSet = 0;
@@ -57,15 +79,32 @@ public:
     static void FillFileFunctions(zlib_filefunc64_def_s& functions, OpenContext& context);
 
 private:
-    // Caches the part of the file around `position`; false when nothing is there.
-    bool FillWindow(std::uint64_t position);
+    // A stretch of the file held in memory.
+    struct Window {
+        std::unique_ptr<std::uint8_t[]> bytes;
+        std::uint64_t start = 0;
+        std::size_t length = 0;
+
+        bool Holds(std::uint64_t position) const {
+            return position >= start && position - start < length;
+        }
+    };
+
+    // Copies what `window` holds from the position on into `buffer` and moves
+    // past it; returns the count.
+    std::size_t CopyFrom(const Window& window, std::span<std::uint8_t> buffer);
+    // Read() for all but a read inside the tail after the first.
+    std::size_t ReadElsewhere(std::span<std::uint8_t> buffer);
+    // A read that starts outside the tail.
+    std::size_t ReadOutsideTail(std::span<std::uint8_t> buffer);
+    bool IsFutileZip64Search(std::size_t length) const;
 
     CRegularFile m_file;
     std::uint64_t m_size; // as the file was opened; reads still stop only at the real end
     std::uint64_t m_position = 0;
     bool m_bError = false;
-    std::unique_ptr<std::uint8_t[]> m_window;
-    std::size_t m_nWindowCapacity = 0;
-    std::uint64_t m_windowStart = 0;
-    std::size_t m_nWindowLength = 0;
+    bool m_bSkipFutileZip64Search;
+    bool m_bFirstRead = true;
+    Window m_tail;
+    Window m_head;
 };

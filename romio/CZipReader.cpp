@@ -113,7 +113,12 @@ CZipReader::~CZipReader() {
 }
 
 bool CZipReader::Open(const std::string& path, bool listed) {
-    m_openContext = {listed, {}};
+    m_openContext = {};
+    m_openContext.listed = listed;
+    // minizip scans the last 64 KiB a byte at a time for a Zip64 locator
+    // before it looks for the ordinary end record; the stream answers that
+    // search at once when the tail holds no locator at all.
+    m_openContext.skipFutileZip64Search = true;
     zlib_filefunc64_def functions;
     CZipFileStream::FillFileFunctions(functions, m_openContext);
     m_hZip = unzOpen2_64(path.c_str(), &functions);
@@ -134,7 +139,7 @@ bool CZipReader::GetCurrentEntry(EntryInfo& info) const {
     }
     // Most names fit the short buffer; a longer one is read again whole rather
     // than cut off, so that its extension is judged on the real name.
-    std::array<char, 256> shortName{};
+    std::array<char, 256> shortName; // minizip fills what the name takes
     unz_file_info64 fileInfo{};
     if (unzGetCurrentFileInfo64(m_hZip, &fileInfo, shortName.data(), shortName.size(), nullptr, 0,
                                 nullptr, 0) != UNZ_OK) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <vector>
@@ -64,6 +65,60 @@ TEST(ZipFileStream, ReadsTheFileWhereverMinizipLooks) {
         ExpectReadAt(*stream, file, size > 7 ? size - 7 : 0, 64); // runs into the end
         ExpectReadAt(*stream, file, size + 10, 8);                // past the end: nothing
         EXPECT_FALSE(stream->HasError());
+    }
+}
+
+TEST(ZipFileStream, ServesTheTailAsReadAtOpeningAndTheRestFromTheFile) {
+    TempDir dir;
+    constexpr std::size_t kTail = CZipFileStream::kTailSize;
+    for (const std::size_t size : {std::size_t{100}, kTail, kTail + 5000, std::size_t{300000}}) {
+        const auto before = Pattern(size);
+        auto after = before;
+        std::ranges::for_each(after, [](std::uint8_t& byte) { byte ^= 0x5A; });
+        auto stream = CZipFileStream::Open(dir.WriteFile("a.zip", before));
+        ASSERT_NE(stream, nullptr);
+        dir.WriteFile("a.zip", after); // what is not in the tail is read from here on
+        const std::size_t tailStart = size - std::min(size, kTail);
+        std::vector<std::uint8_t> expected(after.begin(), after.begin() + tailStart);
+        expected.insert(expected.end(), before.begin() + tailStart, before.end());
+        // Inside the tail, across its start, before it (small and large), at
+        // and past the end.
+        const std::size_t reads[][2] = {{size - 30, 20}, {tailStart > 10 ? tailStart - 10 : 0, 40},
+                                        {0, 30},         {7, CZipFileStream::kHeadWindow + 9},
+                                        {size - 5, 64},  {size, 4},
+                                        {size + 3, 8}};
+        for (const auto& [offset, count] : reads) {
+            ExpectReadAt(*stream, expected, offset, count);
+        }
+        EXPECT_FALSE(stream->HasError());
+    }
+}
+
+TEST(ZipFileStream, AnswersOnlyAFutileZip64SearchWithNothing) {
+    TempDir dir;
+    constexpr std::size_t kSize = 0x12000; // minizip searches its last 0xFFFF bytes
+    const std::uint8_t signature[] = {0x50, 0x4B, 0x06, 0x07};
+    struct Case {
+        std::size_t size, signatureAt /* size: none */, readAt, readLength, delivered;
+    };
+    for (const Case& c : {Case{kSize, kSize, kSize - 0x404, 0x404, 0},
+                          Case{kSize, kSize - 0xFFFF - 1, kSize - 0x404, 0x404, 0},
+                          Case{kSize, kSize - 0xFFFF, kSize - 0x404, 0x404, 0x404},
+                          Case{kSize, kSize - 4, kSize - 0x404, 0x404, 0x404},
+                          Case{kSize, kSize, kSize - 0x400, 0x400, 0x400}, // another read
+                          Case{600, 600, 0, 600, 0}, Case{600, 0, 0, 600, 600}}) {
+        std::vector<std::uint8_t> file(c.size, 0);
+        if (c.signatureAt < c.size) {
+            std::ranges::copy(signature, file.begin() + static_cast<std::ptrdiff_t>(c.signatureAt));
+        }
+        CZipFileStream::OpenContext context;
+        context.skipFutileZip64Search = true;
+        auto stream = CZipFileStream::Open(dir.WriteFile("a.zip", file), context);
+        ASSERT_NE(stream, nullptr);
+        ASSERT_TRUE(stream->Seek(c.readAt, CZipFileStream::kSeekSet));
+        std::vector<std::uint8_t> buffer(c.readLength);
+        EXPECT_EQ(stream->Read(buffer), c.delivered) << c.size << " " << c.signatureAt;
+        ExpectReadAt(*stream, file, c.readAt, c.readLength); // and only the first time
     }
 }
 
