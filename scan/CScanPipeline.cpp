@@ -171,7 +171,9 @@ void CScanPipeline::CommitReady() {
             m_target.InsertRomRow(row, slot.entry->GetDisplayName());
             m_target.SetRomRowData(row, m_target.GetEntryCount());
             m_target.IncrementEntryCount();
+            const CRomEntry& added = *slot.entry; // it keeps its address in the list
             g_romEntries.Append(std::move(slot.entry));
+            m_target.EntryAdded(added);
         }
         slot = {};
         ++m_nCommitted;

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+class CRomEntry;
+
 class IScanTarget {
 public:
     virtual ~IScanTarget() = default;
@@ -24,6 +26,10 @@ public:
     // The running entry count, m_nEntryCount.
     virtual std::int32_t GetEntryCount() = 0;
     virtual void IncrementEntryCount() = 0;
+    // The entry of the row inserted last, just appended to g_romEntries (at
+    // the position that is the row's item data). A target may prepare what it
+    // shows of the entry here, on the scan's thread; the default does nothing.
+    virtual void EntryAdded(const CRomEntry& /*entry*/) {}
     // WM_SCAN_DONE: the last row and entry have been added. Called exactly
     // once per scan that ends normally; never after a stop.
     virtual void PostScanDone() = 0;
