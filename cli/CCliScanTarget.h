@@ -1,8 +1,11 @@
-// The command line's side of a scan: keeps the rows the worker adds, shows a
+// The command line's side of a scan: keeps the rows the worker adds, formats
+// each row's entry for the report as it comes (on the scan's thread), shows a
 // progress count on a terminal, and lets the main thread wait for the end.
 #pragma once
 
 #include "CProgressLine.h"
+#include "CRecordStore.h"
+#include "CReportWriter.h"
 #include "scan/IScanTarget.h"
 
 #include <condition_variable>
@@ -11,24 +14,35 @@
 #include <string>
 #include <vector>
 
+// How a scan's entries are prepared for the report: by `writer`, into
+// `records`, each entry shown in `folder` (nullptr: the top).
+struct ScanReport {
+    const CReportWriter* writer = nullptr; // nullptr: nothing is prepared
+    CRecordStore* records = nullptr;
+    const std::string* folder = nullptr;
+};
+
 class CCliScanTarget : public IScanTarget {
 public:
-    // A row keeps only its item data: everything printed comes from the entry,
-    // so the row text is not copied.
+    // A row keeps only its item data and its entry's prepared record: the
+    // row text is not copied.
     struct Row {
         std::int32_t itemData = -1;
+        const char* ready = nullptr; // see ReportedEntry::ready
     };
 
     // `progressLabel` non-empty: print a running count to stderr (a terminal).
     // `firstEntry`: the position the scan's first entry takes in the entry
     // list (entries of folders walked before stay in it).
-    explicit CCliScanTarget(std::string progressLabel = {}, std::int32_t firstEntry = 0);
+    explicit CCliScanTarget(std::string progressLabel = {}, std::int32_t firstEntry = 0,
+                            ScanReport report = {});
 
     int GetRomRowCount() override;
     void InsertRomRow(int row, const std::string& text) override;
     void SetRomRowData(int row, std::int32_t itemData) override;
     std::int32_t GetEntryCount() override;
     void IncrementEntryCount() override;
+    void EntryAdded(const CRomEntry& entry) override;
     void PostScanDone() override;
 
     // Blocks until PostScanDone() has been called.
@@ -42,6 +56,9 @@ private:
     std::int32_t m_nEntryCount;
     std::string m_strProgressLabel;
     CProgressLine m_progress;
+    ScanReport m_report;
+    std::string m_record; // reused from entry to entry
+    FormatScratch m_scratch;
 
     std::mutex m_mutex;
     std::condition_variable m_doneSignal;

@@ -15,6 +15,8 @@ class CCsvReportWriter : public CReportWriter {
 public:
     void Write(const std::vector<ReportedEntry>& entries, const std::string* folder,
                COutputBuffer& out) override;
+    void PrepareEntry(const ReportedEntry& reported, std::string& record,
+                      FormatScratch& scratch) const override;
 
     // `value` as one field, quoted where it needs to be.
     static void AppendField(std::string& out, std::string_view value);

@@ -9,15 +9,22 @@
 #include "ui/RomSort.h"
 #include "ui/TextConversion.h"
 
-CFolderWalk::CFolderWalk(ScanOptions options, bool recursive, bool showProgress)
-    : m_options(std::move(options)), m_bRecursive(recursive), m_bShowProgress(showProgress) {
+CFolderWalk::CFolderWalk(ScanOptions options, bool recursive, bool showProgress,
+                         const CReportWriter* writer)
+    : m_options(std::move(options)), m_bRecursive(recursive), m_bShowProgress(showProgress),
+      m_pWriter(writer) {
     m_options.bListSubfolders = recursive;
 }
 
 int CFolderWalk::ScanOne(const std::string& folder, const std::string& relative,
                          std::vector<std::string>& subfolders) {
     const auto firstEntry = static_cast<std::int32_t>(g_romEntries.GetSize());
-    CCliScanTarget target(m_bShowProgress ? "Scanning " + PathToUtf8(folder) : "", firstEntry);
+    const std::string* shownFolder = nullptr;
+    if (!relative.empty()) {
+        shownFolder = &m_folders.emplace_back(relative);
+    }
+    CCliScanTarget target(m_bShowProgress ? "Scanning " + PathToUtf8(folder) : "", firstEntry,
+                          {m_pWriter, &m_records, shownFolder});
     CReadROMs worker(target, folder, m_options);
     worker.CreateThread();
     target.WaitForDone();
@@ -28,10 +35,6 @@ int CFolderWalk::ScanOne(const std::string& folder, const std::string& relative,
     auto& rows = target.GetRows();
     SortRomRows(
         rows, [](const CCliScanTarget::Row& row) { return row.itemData; }, g_romEntries);
-    const std::string* shownFolder = nullptr;
-    if (!relative.empty()) {
-        shownFolder = &m_folders.emplace_back(relative);
-    }
     // Exactly the room needed for a single folder; room to grow in a walk.
     const std::size_t needed = m_entries.size() + rows.size();
     if (needed > m_entries.capacity()) {
@@ -39,7 +42,7 @@ int CFolderWalk::ScanOne(const std::string& folder, const std::string& relative,
     }
     for (const auto& row : rows) {
         if (const CRomEntry* entry = g_romEntries.GetAt(static_cast<std::size_t>(row.itemData))) {
-            m_entries.push_back({entry, row.itemData, shownFolder});
+            m_entries.push_back({entry, row.itemData, shownFolder, nullptr, row.ready});
         }
     }
     subfolders = worker.GetSubfolders();

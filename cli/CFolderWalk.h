@@ -5,6 +5,7 @@
 // read is reported and skipped; the walk goes on.
 #pragma once
 
+#include "CRecordStore.h"
 #include "CReportWriter.h"
 #include "scan/ScanOptions.h"
 
@@ -19,7 +20,10 @@ public:
     // Called with a folder that could not be read and the system's error code.
     using ErrorReporter = std::function<void(const std::string& folder, int code)>;
 
-    CFolderWalk(ScanOptions options, bool recursive, bool showProgress);
+    // `writer`: the report the entries go to, prepared for it as they are
+    // found; nullptr when they are not reported that way.
+    CFolderWalk(ScanOptions options, bool recursive, bool showProgress,
+                const CReportWriter* writer = nullptr);
 
     // Walks from `folder`; false when `folder` itself cannot be read (its
     // error has then been reported).
@@ -40,6 +44,8 @@ private:
     ScanOptions m_options;
     bool m_bRecursive;
     bool m_bShowProgress;
+    const CReportWriter* m_pWriter;
+    CRecordStore m_records;            // the entries' prepared records
     std::deque<std::string> m_folders; // the entries' relative folders; stable addresses
     std::vector<ReportedEntry> m_entries;
     int m_nSkippedFolders = 0;

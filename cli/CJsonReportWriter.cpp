@@ -1,6 +1,7 @@
 // JSON output, written by hand into the output buffer.
 #include "CJsonReportWriter.h"
 
+#include "CFieldSkeleton.h"
 #include "EntryFields.h"
 
 #include <array>
@@ -10,62 +11,65 @@ namespace {
 
 constexpr char kLowerHexDigits[] = "0123456789abcdef";
 
-template <typename Number> void AppendNumber(std::string& out, Number value) {
-    std::array<char, 24> digits{};
-    const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), value);
-    out.append(digits.data(), result.ptr);
-}
-
-void AppendBool(std::string& out, bool value) {
-    out += value ? "true" : "false";
-}
-
-// Writes an entry's fields as the members of one object.
-class MemberWriter {
+// Writes an entry's fields as the members of one object, into `Sink`.
+template <typename Sink> class MemberWriter {
 public:
-    explicit MemberWriter(std::string& out) : m_out(out) {}
+    MemberWriter(Sink sink, std::string& formatted, bool first = true)
+        : m_sink(sink), m_formatted(formatted), m_bFirst(first) {}
 
     void Text(std::string_view key, std::string_view value) {
         Key(key);
-        CJsonReportWriter::AppendString(m_out, value);
+        m_sink.Literal("\"");
+        m_formatted.clear();
+        CJsonReportWriter::AppendEscaped(m_formatted, value);
+        m_sink.Value(key, m_formatted);
+        m_sink.Literal("\"");
     }
     template <typename Value> void Number(std::string_view key, Value value) {
         Key(key);
-        AppendNumber(m_out, value);
+        std::array<char, 24> digits{};
+        const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), value);
+        m_sink.Value(key, std::string_view(digits.data(), result.ptr));
     }
     void Flag(std::string_view key, bool value) {
         Key(key);
-        AppendBool(m_out, value);
+        m_sink.Value(key, value ? "true" : "false");
     }
     void BeginDetails() {
         Key("details");
-        m_out += '{';
+        m_sink.Literal("{");
         m_bFirst = true;
     }
-    void EndDetails() { m_out += '}'; }
+    void EndDetails() { m_sink.Literal("}"); }
     void BeginDat() {
         Key("dat");
-        m_out += '{';
+        m_sink.Literal("{");
         m_bFirst = true;
     }
-    void EndDat() { m_out += '}'; }
+    void EndDat() { m_sink.Literal("}"); }
 
 private:
     void Key(std::string_view key) {
-        m_out += m_bFirst ? "\"" : ",\"";
+        m_sink.Literal(m_bFirst ? "\"" : ",\"");
         m_bFirst = false;
-        m_out += key;
-        m_out += "\":";
+        m_sink.Literal(key);
+        m_sink.Literal("\":");
     }
 
-    std::string& m_out;
-    bool m_bFirst = true;
+    Sink m_sink;
+    std::string& m_formatted;
+    bool m_bFirst;
 };
 
 } // namespace
 
 void CJsonReportWriter::AppendString(std::string& out, std::string_view text) {
     out += '"';
+    AppendEscaped(out, text);
+    out += '"';
+}
+
+void CJsonReportWriter::AppendEscaped(std::string& out, std::string_view text) {
     std::size_t plain = 0; // start of the bytes not yet copied
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto byte = static_cast<unsigned char>(text[i]);
@@ -103,38 +107,65 @@ void CJsonReportWriter::AppendString(std::string& out, std::string_view text) {
         }
     }
     out.append(text.substr(plain));
-    out += '"';
+}
+
+void CJsonReportWriter::PrepareEntry(const ReportedEntry& reported, std::string& record,
+                                     FormatScratch& scratch) const {
+    MemberWriter members(CRecordSink{record, reported}, scratch.formatted);
+    VisitEntryFields(reported, PreparedColumns(), scratch.converted, members);
 }
 
 void CJsonReportWriter::AppendEntry(std::string& out, const ReportedEntry& reported,
-                                    std::string& scratch, const ReportColumns& columns) {
+                                    FormatScratch& scratch) const {
     out += '{';
-    MemberWriter members(out);
-    VisitEntryFields(reported, columns, scratch, members);
+    m_skeleton.Write(out, ReadyRecord(reported, scratch), reported);
+    // The whole-image check's fields follow those known from the scan.
+    MemberWriter members(CDirectSink{out}, scratch.formatted, false);
+    if (m_columns.bHashes) {
+        VisitHashFields(reported.check, members);
+    }
+    if (m_columns.bDat) {
+        VisitDatFields(reported.check, members);
+    }
     out += '}';
 }
 
+void CJsonReportWriter::MakeSkeleton() {
+    if (!m_skeleton.IsEmpty()) {
+        return;
+    }
+    const CRomEntry standIn(32);
+    std::string formatted;
+    std::string converted;
+    MemberWriter<CFieldSkeleton&> members(m_skeleton, formatted);
+    VisitEntryFields(ReportedEntry{&standIn, 0, nullptr}, PreparedColumns(), converted, members);
+    m_skeleton.Finish();
+}
+
 std::string CJsonReportWriter::EntryJson(const ReportedEntry& reported) {
+    CJsonReportWriter writer;
+    writer.MakeSkeleton();
     std::string out;
-    std::string scratch;
-    AppendEntry(out, reported, scratch, {});
+    FormatScratch scratch;
+    writer.AppendEntry(out, reported, scratch);
     return out;
 }
 
 void CJsonReportWriter::Write(const std::vector<ReportedEntry>& entries, const std::string* folder,
                               COutputBuffer& out) {
-    std::string scratch;
+    MakeSkeleton();
+    FormatScratch scratch;
     std::string& text = out.Text();
     text += '{';
     if (folder != nullptr) {
         text += "\"folder\": ";
-        AppendString(text, PathAsUtf8(*folder, scratch));
+        AppendString(text, PathAsUtf8(*folder, scratch.converted));
         text += ", ";
     }
     text += "\"entries\": [";
     for (std::size_t i = 0; i < entries.size(); ++i) {
         text += i == 0 ? "\n  " : ",\n  ";
-        AppendEntry(text, entries[i], scratch, m_columns);
+        AppendEntry(text, entries[i], scratch);
         out.Written();
     }
     text += entries.empty() ? "]}\n" : "\n]}\n";

@@ -5,6 +5,7 @@
 // library value cost five times as much as writing it.
 #pragma once
 
+#include "CFieldSkeleton.h"
 #include "CReportWriter.h"
 
 #include <string_view>
@@ -13,6 +14,8 @@ class CJsonReportWriter : public CReportWriter {
 public:
     void Write(const std::vector<ReportedEntry>& entries, const std::string* folder,
                COutputBuffer& out) override;
+    void PrepareEntry(const ReportedEntry& reported, std::string& record,
+                      FormatScratch& scratch) const override;
 
     // One entry's object.
     static std::string EntryJson(const ReportedEntry& reported);
@@ -20,8 +23,12 @@ public:
     // backslash and control characters escaped, everything else as it stands.
     static void AppendString(std::string& out, std::string_view text);
 
+    // The same without the quotation marks around it.
+    static void AppendEscaped(std::string& out, std::string_view text);
+
 private:
-    // `scratch` holds texts converted on the way out, reused from entry to entry.
-    static void AppendEntry(std::string& out, const ReportedEntry& reported, std::string& scratch,
-                            const ReportColumns& columns);
+    void MakeSkeleton();
+    void AppendEntry(std::string& out, const ReportedEntry& reported, FormatScratch& scratch) const;
+
+    CFieldSkeleton m_skeleton;
 };

@@ -48,10 +48,10 @@ ReportColumns CQuillbeyCli::Columns() const {
     return {.bFolders = m_bRecursive, .bDat = !m_datPaths.empty(), .bHashes = m_bHash};
 }
 
-void CQuillbeyCli::WriteOutput(const std::vector<ReportedEntry>& entries,
-                               const std::string* folder) const {
+void CQuillbeyCli::WriteOutput(CReportWriter& writer, const std::vector<ReportedEntry>& entries,
+                               const std::string* folder) {
     COutputBuffer out(stdout);
-    CReportWriter::Create(OutputFormat(), Columns())->Write(entries, folder, out);
+    writer.Write(entries, folder, out);
 }
 
 int CQuillbeyCli::Run(int argc, char** argv) {
@@ -187,7 +187,9 @@ bool CQuillbeyCli::WalkFolder(CFolderWalk& walk, const std::string& folder) cons
 int CQuillbeyCli::RunScan(const std::string& folder) {
     ScanOptions options;
     options.nJobs = m_nJobs;
-    CFolderWalk walk(options, m_bRecursive, CConsole::ShowsProgress(stderr));
+    // The entries are formatted as the scan finds them.
+    const auto writer = CReportWriter::Create(OutputFormat(), Columns());
+    CFolderWalk walk(options, m_bRecursive, CConsole::ShowsProgress(stderr), writer.get());
     if (!WalkFolder(walk, folder)) {
         return kExitError;
     }
@@ -196,7 +198,7 @@ int CQuillbeyCli::RunScan(const std::string& folder) {
     if (ChecksImages()) {
         allRead = CheckImages(walk.GetEntries(), checks) && allRead;
     }
-    WriteOutput(walk.GetEntries(), &folder);
+    WriteOutput(*writer, walk.GetEntries(), &folder);
     if (!allRead) {
         return kExitError;
     }
@@ -240,7 +242,7 @@ int CQuillbeyCli::RunInfo(const std::vector<std::string>& files) {
     if (ChecksImages() && !CheckImages(entries, checks)) {
         exitCode = kExitError;
     }
-    WriteOutput(entries, nullptr);
+    WriteOutput(*CReportWriter::Create(OutputFormat(), Columns()), entries, nullptr);
     if (exitCode == kExitOk && m_bCheck && AnyFault(entries)) {
         exitCode = kExitFaults;
     }

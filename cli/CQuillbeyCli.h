@@ -41,7 +41,8 @@ private:
     bool CheckImages(std::vector<ReportedEntry>& entries, std::vector<EntryCheck>& checks) const;
     ReportColumns Columns() const;
     CReportWriter::Format OutputFormat() const;
-    void WriteOutput(const std::vector<ReportedEntry>& entries, const std::string* folder) const;
+    static void WriteOutput(CReportWriter& writer, const std::vector<ReportedEntry>& entries,
+                            const std::string* folder);
 
     bool m_bJson = false;
     bool m_bCsv = false;

@@ -28,3 +28,13 @@ std::string CReportWriter::ToText(const std::vector<ReportedEntry>& entries,
     Write(entries, folder, out);
     return out.Take();
 }
+
+const char* CReportWriter::ReadyRecord(const ReportedEntry& reported,
+                                       FormatScratch& scratch) const {
+    if (reported.ready != nullptr) {
+        return reported.ready;
+    }
+    scratch.record.clear();
+    PrepareEntry(reported, scratch.record, scratch);
+    return scratch.record.data();
+}

@@ -24,6 +24,9 @@ struct ReportedEntry {
     // What checking it against the DATs or hashing it whole gave; nullptr
     // when neither was asked for.
     const EntryCheck* check = nullptr;
+    // Its values, formatted for the report on the scan's thread as it was
+    // found (a CEntryRecord); nullptr: the report formats it when written.
+    const char* ready = nullptr;
 
     std::string_view Folder() const { return folder != nullptr ? *folder : std::string_view(); }
 };
@@ -40,6 +43,13 @@ struct ReportColumns {
     bool bHashes = false;
 };
 
+// Buffers reused from entry to entry while entries are formatted.
+struct FormatScratch {
+    std::string converted; // texts converted to UTF-8
+    std::string formatted; // a value escaped or quoted for the format
+    std::string record;    // an entry's values, when none were prepared
+};
+
 class CReportWriter {
 public:
     enum class Format { Table, Json, Csv };
@@ -53,9 +63,23 @@ public:
     virtual void Write(const std::vector<ReportedEntry>& entries, const std::string* folder,
                        COutputBuffer& out) = 0;
 
+    // Formats what `reported` shows, all but its DAT result and hashes, into
+    // `record` (see CEntryRecord), which Write() then takes as `ready`. Uses
+    // nothing of the writer but its settings: a scan's thread may call it.
+    virtual void PrepareEntry(const ReportedEntry& reported, std::string& record,
+                              FormatScratch& scratch) const = 0;
+
     // The whole report as one text.
     std::string ToText(const std::vector<ReportedEntry>& entries, const std::string* folder);
 
 protected:
+    // The columns an entry's prepared record holds: all but those known only
+    // after the whole-image check.
+    ReportColumns PreparedColumns() const {
+        return {.bFolders = m_columns.bFolders, .bDat = false, .bHashes = false};
+    }
+    // `reported`'s record: the one prepared on the scan's thread, else made now.
+    const char* ReadyRecord(const ReportedEntry& reported, FormatScratch& scratch) const;
+
     ReportColumns m_columns;
 };

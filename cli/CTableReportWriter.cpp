@@ -1,9 +1,11 @@
-// Table output. The table is made in two passes over the entries, one for the
-// column widths and one for the text, rather than keeping every cell until the
-// widths are known: making a line again costs less than the fresh memory a
-// large folder's cells would need.
+// Table output. Each entry's cells are made on the scan's thread as it is found
+// and kept in its record; the table is then written in two passes over the
+// records, one for the column widths and one for the padded text. The cells of
+// the whole-image check are made in both passes, which costs less than keeping
+// them.
 #include "CTableReportWriter.h"
 
+#include "CEntryRecord.h"
 #include "EntryFields.h"
 #include "TableText.h"
 #include "romio/CFileSystem.h"
@@ -50,7 +52,8 @@ public:
 
     std::size_t ColumnCount() const { return m_cells.size(); }
 
-    void Make(const ReportedEntry& reported) {
+    // The cells known from the scan, into `record`.
+    void Prepare(const ReportedEntry& reported, std::string& record) {
         const CRomEntry& entry = *reported.entry;
         const RomDetails details = ComputeRomDetails(entry);
         for (std::string& cell : m_cells) {
@@ -73,6 +76,20 @@ public:
         }
         m_cells[kHeaderColumns - 2] += std::to_string(entry.m_dwSize);
         m_cells[kHeaderColumns - 1] += FlagsText(entry, IsHeaderValid(entry));
+        for (std::size_t column = 0; column < kHeaderColumns; ++column) {
+            CEntryRecord::Append(record, m_cells[column],
+                                 column == 0 ? CEntryRecord::Source::DisplayName
+                                             : CEntryRecord::Source::None,
+                                 reported);
+        }
+    }
+
+    // The line of an entry whose scan cells are in `record`.
+    void Make(const ReportedEntry& reported, const char* record) {
+        CEntryRecord::Reader cells(record, reported);
+        for (std::size_t column = 0; column < kHeaderColumns; ++column) {
+            m_cells[column] = cells.Next();
+        }
         MakeCheckCells(reported.check);
     }
 
@@ -132,20 +149,26 @@ private:
 
 } // namespace
 
+void CTableReportWriter::PrepareEntry(const ReportedEntry& reported, std::string& record,
+                                      FormatScratch& /*scratch*/) const {
+    TableLine(PreparedColumns()).Prepare(reported, record);
+}
+
 void CTableReportWriter::Write(const std::vector<ReportedEntry>& entries,
                                const std::string* /*folder*/, COutputBuffer& out) {
     TableLine line(m_columns);
+    FormatScratch scratch;
     std::vector<std::size_t> widths;
     line.MakeTitles();
     line.WidenColumns(widths);
     for (const ReportedEntry& reported : entries) {
-        line.Make(reported);
+        line.Make(reported, ReadyRecord(reported, scratch));
         line.WidenColumns(widths);
     }
     line.MakeTitles();
     line.Write(widths, out.Text());
     for (const ReportedEntry& reported : entries) {
-        line.Make(reported);
+        line.Make(reported, ReadyRecord(reported, scratch));
         line.Write(widths, out.Text());
         out.Written();
     }

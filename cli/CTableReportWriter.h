@@ -9,4 +9,6 @@ class CTableReportWriter : public CReportWriter {
 public:
     void Write(const std::vector<ReportedEntry>& entries, const std::string* folder,
                COutputBuffer& out) override;
+    void PrepareEntry(const ReportedEntry& reported, std::string& record,
+                      FormatScratch& scratch) const override;
 };

@@ -1,0 +1,41 @@
+// One entry's report values, formatted on the scan's threads and packed into
+// bytes, then read back in the same order when the report is written. A value
+// that is one of the entry's own texts unchanged (a name that needs neither
+// conversion nor escaping) or a frequent constant takes one byte; any other
+// value its length and its bytes. No key is kept per entry, and no second copy
+// of the names: a record of 100,000 entries stays small beside the entries.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+struct ReportedEntry;
+
+class CEntryRecord {
+public:
+    // The entry's texts a value may stand for.
+    enum class Source : std::uint8_t { None, DisplayName, Path, FileName, InnerName, Folder };
+
+    // The source a field of this key is formatted from.
+    static Source SourceOfKey(std::string_view key);
+
+    // Appends `value` to `record`; `source` names the text of `reported` the
+    // value was formatted from, if any.
+    static void Append(std::string& record, std::string_view value, Source source,
+                       const ReportedEntry& reported);
+
+    // Reads the values of one record in their order.
+    class Reader {
+    public:
+        Reader(const char* record, const ReportedEntry& reported)
+            : m_pNext(record), m_reported(reported) {}
+        // The next value; valid until the next call.
+        std::string_view Next();
+
+    private:
+        const char* m_pNext;
+        const ReportedEntry& m_reported;
+        std::string m_path; // the path, made when a value stands for it
+    };
+};
