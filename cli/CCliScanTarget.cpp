@@ -1,6 +1,13 @@
 // Rows, their report records, count and end-of-scan notice for the command line.
 #include "CCliScanTarget.h"
 
+#include <algorithm>
+
+namespace {
+// Room for an entry's record, so that it is made without growing.
+constexpr std::size_t kRecordCapacity = 512;
+} // namespace
+
 CCliScanTarget::CCliScanTarget(std::string progressLabel, std::int32_t firstEntry,
                                ScanReport report)
     : m_nEntryCount(firstEntry), m_strProgressLabel(std::move(progressLabel)), m_report(report) {}
@@ -28,15 +35,30 @@ void CCliScanTarget::IncrementEntryCount() {
     ++m_nEntryCount;
 }
 
-void CCliScanTarget::EntryAdded(const CRomEntry& entry) {
-    if (m_report.writer == nullptr || m_rows.empty()) {
+void CCliScanTarget::EntryLoaded(const CRomEntry& entry) {
+    if (m_report.writer == nullptr) {
         return;
     }
-    Row& row = m_rows.back();
-    m_record.clear();
-    m_report.writer->PrepareEntry(ReportedEntry{&entry, row.itemData, m_report.folder}, m_record,
-                                  m_scratch);
-    row.ready = m_report.records->Keep(m_record);
+    // Formatted on the loading thread, outside the scan's lock; the index
+    // is filled in when the report is written.
+    FormatScratch scratch;
+    scratch.record.reserve(kRecordCapacity);
+    m_report.writer->PrepareEntry(ReportedEntry{&entry, 0, m_report.folder}, scratch.record,
+                                  scratch);
+    const std::lock_guard lock(m_preparedMutex);
+    m_prepared.push_back({&entry, m_report.records->Keep(scratch.record)});
+}
+
+void CCliScanTarget::EntryAdded(const CRomEntry& entry) {
+    const std::lock_guard lock(m_preparedMutex);
+    const auto prepared = std::find_if(m_prepared.begin(), m_prepared.end(),
+                                       [&](const Prepared& p) { return p.entry == &entry; });
+    if (prepared == m_prepared.end() || m_rows.empty()) {
+        return;
+    }
+    m_rows.back().ready = prepared->record;
+    *prepared = m_prepared.back();
+    m_prepared.pop_back();
 }
 
 void CCliScanTarget::PostScanDone() {

@@ -42,6 +42,7 @@ public:
     void SetRomRowData(int row, std::int32_t itemData) override;
     std::int32_t GetEntryCount() override;
     void IncrementEntryCount() override;
+    void EntryLoaded(const CRomEntry& entry) override;
     void EntryAdded(const CRomEntry& entry) override;
     void PostScanDone() override;
 
@@ -57,8 +58,13 @@ private:
     std::string m_strProgressLabel;
     CProgressLine m_progress;
     ScanReport m_report;
-    std::string m_record; // reused from entry to entry
-    FormatScratch m_scratch;
+    // Records prepared for entries loaded but not added yet.
+    struct Prepared {
+        const CRomEntry* entry;
+        const char* record;
+    };
+    std::mutex m_preparedMutex; // guards these and m_report.records
+    std::vector<Prepared> m_prepared;
 
     std::mutex m_mutex;
     std::condition_variable m_doneSignal;

@@ -6,6 +6,7 @@
 // of the names: a record of 100,000 entries stays small beside the entries.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -15,7 +16,15 @@ struct ReportedEntry;
 class CEntryRecord {
 public:
     // The entry's texts a value may stand for.
-    enum class Source : std::uint8_t { None, DisplayName, Path, FileName, InnerName, Folder };
+    enum class Source : std::uint8_t {
+        None,
+        DisplayName,
+        Path,
+        FileName,
+        InnerName,
+        Folder,
+        Index, // always taken from the entry: it is not known before the entry is added
+    };
 
     // The source a field of this key is formatted from.
     static Source SourceOfKey(std::string_view key);
@@ -25,6 +34,9 @@ public:
     static void Append(std::string& record, std::string_view value, Source source,
                        const ReportedEntry& reported);
 
+    // Appends a count (a cell's width) to `record`.
+    static void AppendCount(std::string& record, std::size_t count);
+
     // Reads the values of one record in their order.
     class Reader {
     public:
@@ -32,10 +44,12 @@ public:
             : m_pNext(record), m_reported(reported) {}
         // The next value; valid until the next call.
         std::string_view Next();
+        // The next count.
+        std::size_t NextCount();
 
     private:
         const char* m_pNext;
         const ReportedEntry& m_reported;
-        std::string m_path; // the path, made when a value stands for it
+        std::string m_text; // the path or the index, made when a value stands for it
     };
 };

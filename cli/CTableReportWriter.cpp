@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <string_view>
 
 namespace {
@@ -41,135 +42,130 @@ constexpr std::array<const RomDetailField*, 3> kTableFields = {
     &RomDetailFieldByKey("version"),
 };
 
-// One line of the table: its cells, whose buffers are kept from line to line.
-class TableLine {
-public:
-    static constexpr std::size_t kHeaderColumns = 3 + kTableFields.size();
+constexpr std::size_t kHeaderColumns = 3 + kTableFields.size();
 
-    explicit TableLine(const ReportColumns& columns)
-        : m_columns(columns),
-          m_cells(kHeaderColumns + (columns.bHashes ? 4 : 0) + (columns.bDat ? 1 : 0)) {}
+// Appends a cell known from the scan, and its width, to `record`.
+void AppendCell(std::string& record, std::string_view cell, CEntryRecord::Source source,
+                const ReportedEntry& reported) {
+    CEntryRecord::Append(record, cell, source, reported);
+    CEntryRecord::AppendCount(record, DisplayWidth(cell));
+}
 
-    std::size_t ColumnCount() const { return m_cells.size(); }
+// The titles of the columns.
+std::vector<std::string> Titles(const ReportColumns& columns) {
+    std::vector<std::string> titles = {"NAME", "SERIAL", "MAKER", "VERSION", "SIZE", "FLAGS"};
+    if (columns.bHashes) {
+        titles.insert(titles.end(), {"CRC32", "MD5", "SHA1", "BACKUP"});
+    }
+    if (columns.bDat) {
+        titles.emplace_back("DAT");
+    }
+    return titles;
+}
 
-    // The cells known from the scan, into `record`.
-    void Prepare(const ReportedEntry& reported, std::string& record) {
-        const CRomEntry& entry = *reported.entry;
-        const RomDetails details = ComputeRomDetails(entry);
-        for (std::string& cell : m_cells) {
-            cell.clear();
-        }
-        if (!reported.Folder().empty()) { // in a walk: the name below the folder given
-            m_cells[0] += PathAsUtf8(reported.Folder(), m_scratch);
-            m_cells[0] += CFileSystem::kSeparator;
-        }
-        m_cells[0] += FileNameAsUtf8(entry.GetDisplayName(), m_scratch);
-        for (std::size_t i = 0; i < kTableFields.size(); ++i) {
-            std::string& cell = m_cells[1 + i];
-            cell += Cp1252AsUtf8(kTableFields[i]->TextOf(details), m_scratch);
-            if (cell.empty()) {
-                cell.push_back('-');
+// The cells of the whole-image check after the header's: the hashes and the
+// DAT result; "-" for what is not known.
+void MakeCheckCells(const ReportColumns& columns, const EntryCheck* check,
+                    std::vector<std::string>& cells) {
+    cells.clear();
+    if (columns.bHashes) {
+        struct Cells { // takes the hash fields JSON and CSV show, in their order
+            std::vector<std::string>& cells;
+            void Text(std::string_view /*key*/, std::string_view value) {
+                cells.emplace_back(value.empty() ? "-" : value);
             }
-        }
-        for (std::size_t column = 0; column <= kTableFields.size(); ++column) {
-            MakePrintable(m_cells[column]);
-        }
-        m_cells[kHeaderColumns - 2] += std::to_string(entry.m_dwSize);
-        m_cells[kHeaderColumns - 1] += FlagsText(entry, IsHeaderValid(entry));
-        for (std::size_t column = 0; column < kHeaderColumns; ++column) {
-            CEntryRecord::Append(record, m_cells[column],
-                                 column == 0 ? CEntryRecord::Source::DisplayName
-                                             : CEntryRecord::Source::None,
-                                 reported);
-        }
+        } hashCells{cells};
+        VisitHashFields(check, hashCells);
     }
-
-    // The line of an entry whose scan cells are in `record`.
-    void Make(const ReportedEntry& reported, const char* record) {
-        CEntryRecord::Reader cells(record, reported);
-        for (std::size_t column = 0; column < kHeaderColumns; ++column) {
-            m_cells[column] = cells.Next();
-        }
-        MakeCheckCells(reported.check);
+    if (columns.bDat) {
+        const DatMatch unchecked;
+        cells.push_back(DatResultText(check != nullptr ? check->match : unchecked));
+        MakePrintable(cells.back());
     }
+}
 
-    void MakeTitles() {
-        m_cells = {"NAME", "SERIAL", "MAKER", "VERSION", "SIZE", "FLAGS"};
-        if (m_columns.bHashes) {
-            m_cells.insert(m_cells.end(), {"CRC32", "MD5", "SHA1", "BACKUP"});
-        }
-        if (m_columns.bDat) {
-            m_cells.emplace_back("DAT");
-        }
+// Appends a cell padded to its column's width, and two spaces, unless it is
+// the last of the line.
+void AppendPadded(std::string& out, std::string_view cell, std::size_t width,
+                  std::size_t columnWidth, bool last) {
+    out += cell;
+    if (!last) {
+        out.append(columnWidth - width + 2, ' ');
     }
-
-    void WidenColumns(std::vector<std::size_t>& widths) const {
-        widths.resize(m_cells.size());
-        for (std::size_t column = 0; column < m_cells.size(); ++column) {
-            widths[column] = std::max(widths[column], DisplayWidth(m_cells[column]));
-        }
-    }
-
-    void Write(const std::vector<std::size_t>& widths, std::string& out) const {
-        for (std::size_t column = 0; column < m_cells.size(); ++column) {
-            out += m_cells[column];
-            if (column + 1 < m_cells.size()) {
-                out.append(widths[column] - DisplayWidth(m_cells[column]) + 2, ' ');
-            }
-        }
-        out += '\n';
-    }
-
-private:
-    // The hashes and the DAT result, after the header's columns; "-" for
-    // what is not known.
-    void MakeCheckCells(const EntryCheck* check) {
-        std::size_t column = kHeaderColumns;
-        if (m_columns.bHashes) {
-            struct Cells { // takes the hash fields JSON and CSV show, in their order
-                std::vector<std::string>& cells;
-                std::size_t& column;
-                void Text(std::string_view /*key*/, std::string_view value) {
-                    cells[column++] = value.empty() ? "-" : std::string(value);
-                }
-            } cells{m_cells, column};
-            VisitHashFields(check, cells);
-        }
-        if (m_columns.bDat) {
-            const DatMatch unchecked;
-            m_cells[column] = DatResultText(check != nullptr ? check->match : unchecked);
-            MakePrintable(m_cells[column]);
-        }
-    }
-
-    ReportColumns m_columns;
-    std::vector<std::string> m_cells;
-    std::string m_scratch;
-};
+}
 
 } // namespace
 
 void CTableReportWriter::PrepareEntry(const ReportedEntry& reported, std::string& record,
-                                      FormatScratch& /*scratch*/) const {
-    TableLine(PreparedColumns()).Prepare(reported, record);
+                                      FormatScratch& scratch) const {
+    const CRomEntry& entry = *reported.entry;
+    const RomDetails details = ComputeRomDetails(entry);
+    std::string& cell = scratch.formatted;
+    cell.clear();
+    if (!reported.Folder().empty()) { // in a walk: the name below the folder given
+        cell += PathAsUtf8(reported.Folder(), scratch.converted);
+        cell += CFileSystem::kSeparator;
+    }
+    cell += FileNameAsUtf8(entry.GetDisplayName(), scratch.converted);
+    MakePrintable(cell);
+    AppendCell(record, cell, CEntryRecord::Source::DisplayName, reported);
+    for (const RomDetailField* field : kTableFields) {
+        cell = Cp1252AsUtf8(field->TextOf(details), scratch.converted);
+        if (cell.empty()) {
+            cell.push_back('-');
+        }
+        MakePrintable(cell);
+        AppendCell(record, cell, CEntryRecord::Source::None, reported);
+    }
+    std::array<char, 24> digits{};
+    const auto size = std::to_chars(digits.data(), digits.data() + digits.size(), entry.m_dwSize);
+    AppendCell(record, std::string_view(digits.data(), size.ptr), CEntryRecord::Source::None,
+               reported);
+    AppendCell(record, FlagsText(entry, IsHeaderValid(entry)), CEntryRecord::Source::None,
+               reported);
 }
 
 void CTableReportWriter::Write(const std::vector<ReportedEntry>& entries,
                                const std::string* /*folder*/, COutputBuffer& out) {
-    TableLine line(m_columns);
     FormatScratch scratch;
+    const std::vector<std::string> titles = Titles(m_columns);
     std::vector<std::size_t> widths;
-    line.MakeTitles();
-    line.WidenColumns(widths);
-    for (const ReportedEntry& reported : entries) {
-        line.Make(reported, ReadyRecord(reported, scratch));
-        line.WidenColumns(widths);
+    for (const std::string& title : titles) {
+        widths.push_back(DisplayWidth(title));
     }
-    line.MakeTitles();
-    line.Write(widths, out.Text());
+    std::vector<std::string> checkCells;
     for (const ReportedEntry& reported : entries) {
-        line.Make(reported, ReadyRecord(reported, scratch));
-        line.Write(widths, out.Text());
+        CEntryRecord::Reader cells(ReadyRecord(reported, scratch), reported);
+        for (std::size_t column = 0; column < kHeaderColumns; ++column) {
+            cells.Next();
+            widths[column] = std::max(widths[column], cells.NextCount());
+        }
+        MakeCheckCells(m_columns, reported.check, checkCells);
+        for (std::size_t i = 0; i < checkCells.size(); ++i) {
+            std::size_t& width = widths[kHeaderColumns + i];
+            width = std::max(width, DisplayWidth(checkCells[i]));
+        }
+    }
+    std::string& text = out.Text();
+    for (std::size_t column = 0; column < titles.size(); ++column) {
+        AppendPadded(text, titles[column], DisplayWidth(titles[column]), widths[column],
+                     column + 1 == titles.size());
+    }
+    text += '\n';
+    for (const ReportedEntry& reported : entries) {
+        CEntryRecord::Reader cells(ReadyRecord(reported, scratch), reported);
+        for (std::size_t column = 0; column < kHeaderColumns; ++column) {
+            const std::string_view cell = cells.Next();
+            AppendPadded(text, cell, cells.NextCount(), widths[column],
+                         column + 1 == widths.size());
+        }
+        MakeCheckCells(m_columns, reported.check, checkCells);
+        for (std::size_t i = 0; i < checkCells.size(); ++i) {
+            const std::size_t column = kHeaderColumns + i;
+            AppendPadded(text, checkCells[i], DisplayWidth(checkCells[i]), widths[column],
+                         column + 1 == widths.size());
+        }
+        text += '\n';
         out.Written();
     }
 }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 inline constexpr std::uint32_t ROMF_COMPLEMENT_ERROR = 0x08; // stored complement is wrong
 inline constexpr std::uint32_t ROMF_LOGO_ERROR = 0x10;       // boot logo is damaged
@@ -33,6 +34,10 @@ public:
     // entries of a scan share: a folder of 100,000 images would otherwise
     // keep 100,000 copies of it.
     std::string GetPath() const;
+    // The folder with its trailing separator: GetPath() without the name.
+    std::string_view GetFolderPrefix() const {
+        return m_pFolderPrefix ? std::string_view(*m_pFolderPrefix) : std::string_view();
+    }
     // `folderPrefix`: the folder with its trailing separator ("" for a file
     // named without one).
     void SetFolder(std::shared_ptr<const std::string> folderPrefix);

@@ -131,6 +131,9 @@ void CScanPipeline::Work(const AddLoaders& addLoaders) {
         const auto start = std::chrono::steady_clock::now();
         std::unique_ptr<CRomEntry> entry = Load(index, loader, path);
         const bool waited = std::chrono::steady_clock::now() - start >= kStorageWait;
+        if (entry) {
+            m_target.EntryLoaded(*entry);
+        }
         lock.lock();
         if (m_bStopped) {
             return; // what was read is dropped

@@ -26,9 +26,14 @@ public:
     // The running entry count, m_nEntryCount.
     virtual std::int32_t GetEntryCount() = 0;
     virtual void IncrementEntryCount() = 0;
+    // An entry just loaded, before it is committed. Unlike the calls above,
+    // made outside the lock, by several of the worker's threads at once: a
+    // target may prepare what it shows of the entry here without holding up
+    // the scan. The entry keeps its address when it is added. The default
+    // does nothing.
+    virtual void EntryLoaded(const CRomEntry& /*entry*/) {}
     // The entry of the row inserted last, just appended to g_romEntries (at
-    // the position that is the row's item data). A target may prepare what it
-    // shows of the entry here, on the scan's thread; the default does nothing.
+    // the position that is the row's item data); the default does nothing.
     virtual void EntryAdded(const CRomEntry& /*entry*/) {}
     // WM_SCAN_DONE: the last row and entry have been added. Called exactly
     // once per scan that ends normally; never after a stop.
