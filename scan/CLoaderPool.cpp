@@ -1,0 +1,70 @@
+// The scan's reusable loading threads.
+#include "CLoaderPool.h"
+
+#include <condition_variable>
+#include <deque>
+#include <future>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+struct CLoaderPool::State {
+    std::mutex mutex; // guards everything below
+    std::condition_variable changed;
+    std::deque<std::function<void()>> tasks;
+    // Threads waiting for work beyond one per queued task: a task posted
+    // while this is 0 needs a new thread.
+    int idle = 0;
+    bool closing = false;
+};
+
+CLoaderPool::CLoaderPool() : m_state(std::make_shared<State>()) {}
+
+CLoaderPool::~CLoaderPool() {
+    const std::lock_guard lock(m_state->mutex);
+    m_state->closing = true;
+    m_state->changed.notify_all();
+}
+
+bool CLoaderPool::Post(std::function<void()> task) {
+    std::unique_lock lock(m_state->mutex);
+    m_state->tasks.push_back(std::move(task));
+    if (m_state->idle > 0) {
+        --m_state->idle;
+        m_state->changed.notify_one();
+        return true;
+    }
+    try {
+        // Made under the lock, so that the task is still the last queued if
+        // it fails. Detached, like every loading thread; it starts only once
+        // detached, since the Windows build's thread library (winpthreads) can
+        // lose a new thread when another is detached after it has ended.
+        std::promise<void> detached;
+        std::thread([state = m_state, started = detached.get_future()] {
+            started.wait();
+            Serve(state);
+        }).detach();
+        detached.set_value();
+        return true;
+    } catch (const std::system_error&) {
+        m_state->tasks.pop_back(); // no thread will take it
+        return false;
+    }
+}
+
+void CLoaderPool::Serve(const std::shared_ptr<State>& state) {
+    std::unique_lock lock(state->mutex);
+    while (true) {
+        state->changed.wait(lock, [&] { return state->closing || !state->tasks.empty(); });
+        if (state->tasks.empty()) {
+            return; // closing, and nothing left to do
+        }
+        std::function<void()> task = std::move(state->tasks.front());
+        state->tasks.pop_front();
+        lock.unlock();
+        task();
+        task = nullptr; // what the task holds goes before the thread waits again
+        lock.lock();
+        ++state->idle;
+    }
+}
