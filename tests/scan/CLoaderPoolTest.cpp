@@ -1,8 +1,8 @@
-// Scans that share one set of loading threads, as the folders of a walk do,
-// with 1, 2 and 32 loads in flight, each scan started on a thread of its own
-// or run on the caller's: every folder gets its own rows, in order, with item
-// data and entries in step, and a stopped scan whose load is still blocked
-// neither delivers anything more nor holds up the next folder.
+// Scans sharing one set of loading threads, as the folders of a walk do, with
+// 1, 2 and 32 loads in flight, started on a thread or run on the caller's:
+// each folder gets only its own rows, in order, in step with the entries, and
+// a stopped scan whose load is still held delivers nothing more and does not
+// hold up the next folder.
 #include "scan/CLoaderPool.h"
 #include "CRecordingScanTarget.h"
 #include "romio/CFileSystem.h"
@@ -16,19 +16,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 using namespace testing_support;
-using ::testing::IsEmpty;
 
 namespace {
+constexpr std::chrono::seconds kHangGuard{120}; // against hangs only
 
-// Bounded waits only keep a broken pool from hanging the suite.
-constexpr std::chrono::seconds kHangGuard{120};
-
-std::string ImageName(int i) {
+std::string ImageName(std::size_t i) {
     char name[32];
-    std::snprintf(name, sizeof name, "f%05d.gba", i);
+    std::snprintf(name, sizeof name, "f%05zu.gba", i);
     return name;
 }
 
@@ -38,101 +33,75 @@ protected:
     void SetUp() override { g_romEntries.RemoveAll(); }
     void TearDown() override { g_romEntries.RemoveAll(); }
 
+    // A folder of `images` images f00000.gba and up; none at all when < 0.
     std::string Folder(const std::string& name, int images) {
-        const std::string folder = m_dir.MakeSubdir(name);
-        const auto bytes = BuildImage(BuildHeader({.title = name}), 200);
-        for (int i = 0; i < images; ++i) {
-            m_dir.WriteFile(name + "/" + ImageName(i), bytes);
+        if (images < 0) {
+            return m_dir / name;
         }
-        return folder;
+        m_dir.MakeSubdir(name);
+        for (int i = 0; i < images; ++i) {
+            m_dir.WriteFile(name + "/" + ImageName(i), BuildImage(BuildHeader(), 200));
+        }
+        return m_dir / name;
     }
 
-    ScanOptions Options() const {
+    // Scans `folder` to its end through the pool; then checks what arrived.
+    void ScanAndExpect(const std::string& folder, int images) {
+        g_romEntries.RemoveAll(); // a walk keeps them; each folder is checked on its own here
         ScanOptions options;
         options.nJobs = std::get<0>(GetParam());
         options.pool = m_pool;
-        return options;
-    }
-
-    // Scans `folder` through the pool to its end, as a walk does.
-    void Scan(CRecordingScanTarget& target, const std::string& folder) {
-        CReadROMs worker(target, folder, Options());
+        CRecordingScanTarget target;
+        CReadROMs worker(target, folder, options);
         if (std::get<1>(GetParam())) {
             worker.OnScanStart();
         } else {
             ASSERT_TRUE(worker.CreateThread());
-            ASSERT_TRUE(target.WaitForDone(kHangGuard)) << "no end notice for " << folder;
+            ASSERT_TRUE(target.WaitForDone(kHangGuard)) << folder;
             worker.Join();
         }
-    }
-
-    // The rows are f00000.gba and up, each pointing at its entry of `folder`.
-    static void ExpectImagesOf(const CRecordingScanTarget& target, const std::string& folder,
-                               std::size_t count) {
-        EXPECT_THAT(target.GetViolations(), IsEmpty());
+        EXPECT_THAT(target.GetViolations(), ::testing::IsEmpty());
+        EXPECT_EQ(target.GetDoneCalls(), 1);
         const auto rows = target.GetRows();
-        ASSERT_EQ(rows.size(), count) << folder;
+        ASSERT_EQ(rows.size(), static_cast<std::size_t>(std::max(images, 0))) << folder;
         for (std::size_t i = 0; i < rows.size(); ++i) {
-            EXPECT_EQ(rows[i].text, ImageName(static_cast<int>(i)));
+            EXPECT_EQ(rows[i].text, ImageName(i));
             ASSERT_EQ(rows[i].itemData, static_cast<std::int32_t>(i));
-            const CRomEntry* entry = g_romEntries.GetAt(i);
-            ASSERT_NE(entry, nullptr);
-            EXPECT_EQ(entry->GetPath(), folder + CFileSystem::kSeparator + rows[i].text);
+            EXPECT_EQ(g_romEntries.GetAt(i)->GetPath(),
+                      folder + CFileSystem::kSeparator + rows[i].text);
         }
     }
 
     TempDir m_dir;
     std::shared_ptr<CLoaderPool> m_pool = std::make_shared<CLoaderPool>();
 };
-
 } // namespace
 
-TEST_P(SharedPoolTest, FoldersScannedInTurnEachGetOnlyTheirOwnImagesInOrder) {
-    // Sizes around the windows of 1, 2 and 32 loads in flight, an empty
-    // folder, and one that cannot be listed.
-    const struct {
-        const char* name;
-        int images;
-        bool exists;
-    } folders[] = {{"small", 3, true}, {"empty", 0, true},   {"window", 17, true},
-                   {"gone", 0, false}, {"large", 300, true}, {"single", 1, true}};
-    for (const auto& folder : folders) {
-        const std::string path =
-            folder.exists ? Folder(folder.name, folder.images) : m_dir / folder.name;
-        g_romEntries.RemoveAll(); // what the walk keeps is its own business
-        CRecordingScanTarget target;
-        Scan(target, path);
-        EXPECT_EQ(target.GetDoneCalls(), 1) << folder.name;
-        ExpectImagesOf(target, path, static_cast<std::size_t>(folder.images));
+TEST_P(SharedPoolTest, FoldersInTurnEachGetOnlyTheirOwnImagesInOrder) {
+    // Around the windows of 1, 2 and 32 loads in flight; empty; missing.
+    const std::pair<const char*, int> folders[] = {{"small", 3}, {"empty", 0},   {"window", 17},
+                                                   {"gone", -1}, {"large", 300}, {"one", 1}};
+    for (const auto& [name, images] : folders) {
+        ScanAndExpect(Folder(name, images), images);
     }
 }
 
 TEST_P(SharedPoolTest, AStoppedFolderWithAHeldLoadDoesNotHoldUpTheNext) {
-    const std::string stopped = Folder("stopped", 300);
-    const std::string next = Folder("next", 50);
     CLoadGate gate(CLoadGate::Named(ImageName(100)));
     ScanOptions options = gate.Options(std::get<0>(GetParam()));
     options.pool = m_pool;
     CRecordingScanTarget stoppedTarget;
-    CReadROMs stoppedWorker(stoppedTarget, stopped, options);
-    ASSERT_TRUE(stoppedWorker.CreateThread());
+    CReadROMs stopped(stoppedTarget, Folder("stopped", 300), options);
+    ASSERT_TRUE(stopped.CreateThread());
     ASSERT_TRUE(gate.WaitUntilReached(kHangGuard));
-    stoppedWorker.RequestStop();
-    stoppedTarget.MarkStopped();
-    const auto shown = stoppedTarget.GetRows();
-    EXPECT_LE(shown.size(), 100u);
-    EXPECT_EQ(g_romEntries.GetSize(), shown.size());
+    stopped.RequestStop();
+    stoppedTarget.MarkStopped(); // any call from now on is a violation
+    EXPECT_LE(stoppedTarget.GetRows().size(), 100u);
 
-    // The held load keeps its thread; the next folder runs on the others.
-    g_romEntries.RemoveAll();
-    CRecordingScanTarget nextTarget;
-    Scan(nextTarget, next);
-    EXPECT_EQ(nextTarget.GetDoneCalls(), 1);
-    ExpectImagesOf(nextTarget, next, 50);
-
+    ScanAndExpect(Folder("next", 50), 50); // while the held load keeps its thread
     gate.Release();
-    stoppedWorker.Join();
-    EXPECT_THAT(stoppedTarget.GetViolations(), IsEmpty());
+    stopped.Join();
+    EXPECT_THAT(stoppedTarget.GetViolations(), ::testing::IsEmpty());
     EXPECT_EQ(stoppedTarget.GetDoneCalls(), 0);
     EXPECT_EQ(g_romEntries.GetSize(), 50u); // nothing of the stopped scan came after
 }
