@@ -1,6 +1,8 @@
 // The scan's reusable loading threads.
 #include "CLoaderPool.h"
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <future>
@@ -12,6 +14,7 @@ struct CLoaderPool::State {
     std::mutex mutex; // guards everything below
     std::condition_variable changed;
     std::deque<std::function<void()>> tasks;
+    std::atomic<std::size_t> queued = 0; // tasks.size(), for a look without the lock
     // Threads waiting for work beyond one per queued task: a task posted
     // while this is 0 needs a new thread.
     int idle = 0;
@@ -29,6 +32,7 @@ CLoaderPool::~CLoaderPool() {
 bool CLoaderPool::Post(std::function<void()> task) {
     std::unique_lock lock(m_state->mutex);
     m_state->tasks.push_back(std::move(task));
+    ++m_state->queued;
     if (m_state->idle > 0) {
         --m_state->idle;
         m_state->changed.notify_one();
@@ -48,7 +52,19 @@ bool CLoaderPool::Post(std::function<void()> task) {
         return true;
     } catch (const std::system_error&) {
         m_state->tasks.pop_back(); // no thread will take it
+        --m_state->queued;
         return false;
+    }
+}
+
+void CLoaderPool::AwaitTaskBriefly(const State& state) {
+    // In a walk the next folder's task comes within microseconds; waking a
+    // thread that went to sleep costs both threads more than that.
+    constexpr auto kSpin = std::chrono::microseconds(50);
+    const auto until = std::chrono::steady_clock::now() + kSpin;
+    while (state.queued.load(std::memory_order_relaxed) == 0 &&
+           std::chrono::steady_clock::now() < until) {
+        std::this_thread::yield();
     }
 }
 
@@ -61,10 +77,14 @@ void CLoaderPool::Serve(const std::shared_ptr<State>& state) {
         }
         std::function<void()> task = std::move(state->tasks.front());
         state->tasks.pop_front();
+        --state->queued;
         lock.unlock();
         task();
         task = nullptr; // what the task holds goes before the thread waits again
         lock.lock();
         ++state->idle;
+        lock.unlock();
+        AwaitTaskBriefly(*state);
+        lock.lock();
     }
 }

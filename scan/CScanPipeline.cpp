@@ -18,18 +18,21 @@ constexpr std::uint32_t kHeaderBytes = 512;
 constexpr int kMaxJobs = 256;
 
 // Finished loads that may wait for an older one, per load in flight.
-constexpr std::size_t kWindowPerJob = 8;
+constexpr std::size_t kWindowPerJob = 32;
 
 // A load that takes this long has waited for its storage: from the page cache
 // a load takes microseconds, from a disk, a card reader or a share at least
-// a tenth of a millisecond. The first such load widens the scan: a cold
-// folder pays for every load read with too few in flight, while a folder in
-// the page cache whose thread merely lost its core for a moment pays only for
-// idle threads, since no thread waits for another to commit.
+// a tenth of a millisecond. Each such load doubles the loads in flight, so a
+// cold folder reaches the most after a handful of loads, while a folder in
+// the page cache whose thread merely lost its core for a moment gains only a
+// few idle threads.
 constexpr auto kStorageWait = std::chrono::microseconds(200);
 
 int Cores() {
-    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    // Asked once: the C library reads it from the system each time, which a
+    // walk through many small folders would otherwise pay for every folder.
+    static const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    return cores;
 }
 
 // Loads in flight when the caller does not say. A folder in memory never
@@ -73,7 +76,9 @@ bool CScanPipeline::List() {
     m_nListError = listError;
     m_nJobs = startJobs;
     m_nMaxJobs = maxJobs;
-    m_nWindow = static_cast<std::size_t>(m_nMaxJobs) * kWindowPerJob;
+    // No larger than the folder: a walk makes one for each of its folders.
+    m_nWindow =
+        std::clamp(total, std::size_t{1}, static_cast<std::size_t>(m_nMaxJobs) * kWindowPerJob);
     m_window = std::make_unique<Slot[]>(m_nWindow);
     m_search = std::move(search);
     m_groupEnd = std::move(groupEnd);
@@ -134,7 +139,7 @@ void CScanPipeline::Work(const AddLoaders& addLoaders) {
         slot.entry = std::move(entry);
         slot.ready.store(true, std::memory_order_release);
         RequestCommit();
-        if (waited && !m_bWidened.exchange(true)) {
+        if (waited && !m_bFullyWide) {
             if (const int more = TakeMoreJobs(); more > 0) {
                 addLoaders(more);
             }
@@ -171,9 +176,12 @@ void CScanPipeline::RequestCommit() {
 int CScanPipeline::TakeMoreJobs() {
     const std::lock_guard lock(m_mutex);
     const std::size_t claimed = std::min(m_nNext.load(), m_nTotal);
-    const int more = static_cast<int>(
-        std::min(static_cast<std::size_t>(m_nMaxJobs - m_nJobs), m_nTotal - claimed));
+    const int more = static_cast<int>(std::min(
+        static_cast<std::size_t>(std::min(m_nMaxJobs - m_nJobs, m_nJobs)), m_nTotal - claimed));
     m_nJobs += more;
+    if (m_nJobs == m_nMaxJobs) {
+        m_bFullyWide = true;
+    }
     return more;
 }
 
@@ -236,6 +244,14 @@ void CScanPipeline::ThreadEnded() {
 }
 
 void CScanPipeline::WaitForThreads() {
+    // The last helpers of a small folder end within microseconds; a walk
+    // would pay more than that for each folder to sleep and be woken.
+    constexpr auto kSpin = std::chrono::microseconds(50);
+    const auto until = std::chrono::steady_clock::now() + kSpin;
+    while (m_nThreads.load(std::memory_order_acquire) != 0 &&
+           std::chrono::steady_clock::now() < until) {
+        std::this_thread::yield();
+    }
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_nThreads == 0; });
 }

@@ -10,9 +10,9 @@
 // loads in flight.
 //
 // Unless the options say how many, a scan starts with one load per core and
-// adds the rest of its loads in flight as soon as one load has had to wait
-// for its storage: on a folder the page cache holds, threads beyond the cores
-// would only take turns at the cores.
+// doubles its loads in flight with every load that has had to wait for its
+// storage: on a folder the page cache holds, threads beyond the cores would
+// only take turns at the cores.
 //
 // Stop() takes effect at once: the commits and the stop share one lock that
 // no thread holds while it reads a file, so a thread blocked in a read never
@@ -89,8 +89,8 @@ private:
     // after the last. Called with m_mutex held.
     void CommitReady();
     void PostDoneOnce();
-    // Raises the loads in flight to the most allowed; returns how many more
-    // threads that takes.
+    // Doubles the loads in flight, up to the most allowed; returns how many
+    // more threads that takes.
     int TakeMoreJobs();
     // Loads candidate `index` (outside the lock).
     std::unique_ptr<CRomEntry> Load(std::size_t index, class CGbaRomLoader& loader,
@@ -113,7 +113,7 @@ private:
     std::atomic<std::size_t> m_nCommitted = 0;      // candidates handed to the target
     std::atomic<std::size_t> m_nCommitRequests = 0; // finished loads not yet looked at
     std::atomic<bool> m_bStopped = false;           // set under m_mutex
-    std::atomic<bool> m_bWidened = false;           // the loads that wait widened the scan
+    std::atomic<bool> m_bFullyWide = false;         // as many loads in flight as allowed
 
     mutable std::mutex m_mutex; // guards the target, the entry list and everything below
     std::condition_variable m_changed;
@@ -122,5 +122,5 @@ private:
     bool m_bDonePosted = false;
     int m_nListError = 0;
     int m_nWaitingForRoom = 0;
-    int m_nThreads = 0;
+    std::atomic<int> m_nThreads = 0; // changed under m_mutex
 };
