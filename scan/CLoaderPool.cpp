@@ -1,6 +1,7 @@
 // The scan's reusable loading threads.
 #include "CLoaderPool.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -15,6 +16,10 @@ struct CLoaderPool::State {
     std::condition_variable changed;
     std::deque<std::function<void()>> tasks;
     std::atomic<std::size_t> queued = 0; // tasks.size(), for a look without the lock
+    // Threads looking for work before they sleep: no more than leaves a core
+    // to the threads that have some.
+    std::atomic<int> spinning = 0;
+    const int maxSpinning = static_cast<int>(std::max(1u, std::thread::hardware_concurrency())) - 1;
     // Threads waiting for work beyond one per queued task: a task posted
     // while this is 0 needs a new thread.
     int idle = 0;
@@ -57,15 +62,18 @@ bool CLoaderPool::Post(std::function<void()> task) {
     }
 }
 
-void CLoaderPool::AwaitTaskBriefly(const State& state) {
+void CLoaderPool::AwaitTaskBriefly(State& state) {
     // In a walk the next folder's task comes within microseconds; waking a
     // thread that went to sleep costs both threads more than that.
     constexpr auto kSpin = std::chrono::microseconds(50);
-    const auto until = std::chrono::steady_clock::now() + kSpin;
-    while (state.queued.load(std::memory_order_relaxed) == 0 &&
-           std::chrono::steady_clock::now() < until) {
-        std::this_thread::yield();
+    if (state.spinning.fetch_add(1) < state.maxSpinning) {
+        const auto until = std::chrono::steady_clock::now() + kSpin;
+        while (state.queued.load(std::memory_order_relaxed) == 0 &&
+               std::chrono::steady_clock::now() < until) {
+            std::this_thread::yield();
+        }
     }
+    --state.spinning;
 }
 
 void CLoaderPool::Serve(const std::shared_ptr<State>& state) {

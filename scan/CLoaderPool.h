@@ -23,7 +23,7 @@ public:
 private:
     struct State; // shared with the threads, which may outlive the pool
     static void Serve(const std::shared_ptr<State>& state);
-    static void AwaitTaskBriefly(const State& state);
+    static void AwaitTaskBriefly(State& state);
 
     std::shared_ptr<State> m_state;
 };
