@@ -3,6 +3,7 @@
 
 #include "CCliScanTarget.h"
 #include "romio/CFileSystem.h"
+#include "scan/CLoaderPool.h"
 #include "scan/CReadROMs.h"
 #include "scan/CRomEntryList.h"
 #include "ui/ChosenFolder.h"
@@ -14,6 +15,8 @@ CFolderWalk::CFolderWalk(ScanOptions options, bool recursive, bool showProgress,
     : m_options(std::move(options)), m_bRecursive(recursive), m_bShowProgress(showProgress),
       m_pWriter(writer) {
     m_options.bListSubfolders = recursive;
+    // One set of loading threads for every folder of the walk.
+    m_options.pool = std::make_shared<CLoaderPool>();
 }
 
 int CFolderWalk::ScanOne(const std::string& folder, const std::string& relative,
@@ -26,9 +29,10 @@ int CFolderWalk::ScanOne(const std::string& folder, const std::string& relative,
     CCliScanTarget target(m_bShowProgress ? "Scanning " + PathToUtf8(folder) : "", firstEntry,
                           {m_pWriter, &m_records, shownFolder});
     CReadROMs worker(target, folder, m_options);
-    worker.CreateThread();
+    // This thread lists the folder and loads beside the pool's threads: a
+    // folder of a few images costs no hand-over to another thread and back.
+    worker.OnScanStart();
     target.WaitForDone();
-    worker.Join();
     if (worker.GetListError() != 0) {
         return worker.GetListError();
     }

@@ -29,20 +29,6 @@ std::string TooLargeReason(std::size_t maxBytes) {
     return "larger than " + SizeLimitText(maxBytes) + ", more than a DAT ever needs";
 }
 
-std::string DescribeFileError(const FileError& error) {
-    switch (error.failure) {
-    case FileFailure::IsFolder:
-        return "is a folder";
-    case FileFailure::NotRegularFile:
-        return "not a regular file";
-    case FileFailure::None:
-    case FileFailure::NotFound:
-    case FileFailure::Unreadable:
-        break;
-    }
-    return error.code != 0 ? CFileSystem::ErrorText(error.code) : std::string("cannot be read");
-}
-
 bool StartsWith(std::string_view text, std::string_view start) {
     return text.substr(0, start.size()) == start;
 }
@@ -65,7 +51,7 @@ DatLoadResult LoadZipped(const std::string& path, std::size_t maxBytes, bool loo
     case CZipReader::WholeEntryFailure::None:
         break;
     case CZipReader::WholeEntryFailure::Unopened:
-        return Refused(path, DescribeFileError(entry.fileError));
+        return Refused(path, CFileSystem::FileErrorText(entry.fileError));
     case CZipReader::WholeEntryFailure::NotZip:
         // minizip opens no archive without entries.
         return Refused(path, looksEmpty ? "an empty ZIP archive"
@@ -108,7 +94,7 @@ DatLoadResult CDatFile::Load(const std::string& path, std::size_t maxBytes) {
     FileError error;
     const auto file = CRegularFile::Open(path, &error);
     if (!file) {
-        return Refused(path, DescribeFileError(error));
+        return Refused(path, CFileSystem::FileErrorText(error));
     }
     std::array<std::uint8_t, 4> start{};
     const std::string_view startText(reinterpret_cast<const char*>(start.data()),

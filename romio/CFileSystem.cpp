@@ -19,3 +19,17 @@ std::optional<std::string> CFileSystem::ReadSmallFile(const std::string& path,
     }
     return bytes;
 }
+
+std::string CFileSystem::FileErrorText(const FileError& error) {
+    switch (error.failure) {
+    case FileFailure::IsFolder:
+        return "is a folder";
+    case FileFailure::NotRegularFile:
+        return "not a regular file";
+    case FileFailure::None:
+    case FileFailure::NotFound:
+    case FileFailure::Unreadable:
+        break;
+    }
+    return error.code != 0 ? ErrorText(error.code) : std::string("cannot be read");
+}

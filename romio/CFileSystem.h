@@ -9,6 +9,8 @@
 // COM1.bin...) is never opened: it reads as not a regular file.
 #pragma once
 
+#include "FileError.h"
+
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -81,4 +83,7 @@ public:
     // The system's words for an error code (errno, or GetLastError() on
     // Windows), as one clause without a final period.
     static std::string ErrorText(int code);
+    // Why a file could not be had, as one clause: "is a folder", "not a
+    // regular file", or the system's words for its error code.
+    static std::string FileErrorText(const FileError& error);
 };

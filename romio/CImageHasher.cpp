@@ -22,20 +22,6 @@ constexpr std::uint16_t kDeflated = 8;
 // cartridge image comes near that size.
 constexpr std::uint64_t kLargestEntry = 0xFFFFFFFEu;
 
-std::string FileErrorText(const FileError& error) {
-    switch (error.failure) {
-    case FileFailure::IsFolder:
-        return "is a folder";
-    case FileFailure::NotRegularFile:
-        return "not a regular file";
-    case FileFailure::None:
-    case FileFailure::NotFound:
-    case FileFailure::Unreadable:
-        break;
-    }
-    return error.code != 0 ? CFileSystem::ErrorText(error.code) : std::string("cannot be read");
-}
-
 HashFailure HashFailureOf(FileFailure failure) {
     switch (failure) {
     case FileFailure::NotFound:
@@ -169,7 +155,7 @@ std::optional<CImageHasher::Failure> CImageHasher::HashPlain(const std::string& 
     FileError error;
     const std::optional<CRegularFile> file = CRegularFile::Open(path, &error);
     if (!file) {
-        return Failure{HashFailureOf(error.failure), error.code, FileErrorText(error)};
+        return Failure{HashFailureOf(error.failure), error.code, CFileSystem::FileErrorText(error)};
     }
     // The size when opened bounds the reads: a file that grows meanwhile
     // cannot keep the hash going.

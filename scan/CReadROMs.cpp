@@ -2,6 +2,7 @@
 // of each image.
 #include "CReadROMs.h"
 
+#include "CLoaderPool.h"
 #include "CRomEntry.h"
 #include "CScanPipeline.h"
 #include "IScanTarget.h"
@@ -16,11 +17,22 @@
 namespace {
 constexpr unsigned kSliceLength = 32;
 
-// Runs `work` on a new thread that the pipeline counts; false when no thread
-// could be made.
+// Runs `work` on a thread that the pipeline counts, from `pool` or else a new
+// one; false when no thread could be had.
 template <typename Work>
-bool StartCountedThread(const std::shared_ptr<CScanPipeline>& pipeline, Work work) {
+bool StartCountedThread(const std::shared_ptr<CScanPipeline>& pipeline,
+                        const std::shared_ptr<CLoaderPool>& pool, Work work) {
     pipeline->ThreadStarted();
+    if (pool) {
+        const bool posted = pool->Post([pipeline, work] {
+            work();
+            pipeline->ThreadEnded();
+        });
+        if (!posted) {
+            pipeline->ThreadEnded();
+        }
+        return posted;
+    }
     try {
         // Detached: a thread blocked in a slow read must never hold up a stop
         // or the end of the process. It keeps the pipeline alive itself.
@@ -44,7 +56,7 @@ bool StartCountedThread(const std::shared_ptr<CScanPipeline>& pipeline, Work wor
 } // namespace
 
 CReadROMs::CReadROMs(IScanTarget& dlg, std::string folder, ScanOptions options)
-    : m_strFolder(folder),
+    : m_strFolder(folder), m_pool(options.pool),
       m_pipeline(std::make_shared<CScanPipeline>(dlg, std::move(folder), std::move(options))) {}
 
 CReadROMs::~CReadROMs() {
@@ -53,7 +65,8 @@ CReadROMs::~CReadROMs() {
 
 bool CReadROMs::CreateThread() {
     const std::shared_ptr<CScanPipeline> pipeline = m_pipeline;
-    if (StartCountedThread(pipeline, [pipeline] { Run(pipeline); })) {
+    const std::shared_ptr<CLoaderPool> pool = m_pool;
+    if (StartCountedThread(pipeline, pool, [pipeline, pool] { Run(pipeline, pool); })) {
         return true;
     }
     // The owner waits for the end notice; an empty scan gives it.
@@ -71,12 +84,13 @@ void CReadROMs::Join() {
 
 void CReadROMs::OnScanStart() {
     m_pipeline->ThreadStarted();
-    Run(m_pipeline);
+    Run(m_pipeline, m_pool);
     m_pipeline->ThreadEnded();
     m_pipeline->WaitForThreads();
 }
 
-void CReadROMs::Run(const std::shared_ptr<CScanPipeline>& pipeline) {
+void CReadROMs::Run(const std::shared_ptr<CScanPipeline>& pipeline,
+                    const std::shared_ptr<CLoaderPool>& pool) {
     if (!pipeline->List()) {
         return; // stopped while listing
     }
@@ -84,14 +98,15 @@ void CReadROMs::Run(const std::shared_ptr<CScanPipeline>& pipeline) {
     // candidates); more join when the storage makes loads wait.
     const std::size_t threads =
         std::min(static_cast<std::size_t>(pipeline->GetJobs()), pipeline->GetTotal());
-    StartLoaders(pipeline, static_cast<int>(threads) - 1);
-    pipeline->Work([pipeline](int count) { StartLoaders(pipeline, count); });
+    StartLoaders(pipeline, pool, static_cast<int>(threads) - 1);
+    pipeline->Work([pipeline, pool](int count) { StartLoaders(pipeline, pool, count); });
 }
 
-void CReadROMs::StartLoaders(const std::shared_ptr<CScanPipeline>& pipeline, int count) {
+void CReadROMs::StartLoaders(const std::shared_ptr<CScanPipeline>& pipeline,
+                             const std::shared_ptr<CLoaderPool>& pool, int count) {
     for (int helper = 0; helper < count; ++helper) {
-        const bool started = StartCountedThread(pipeline, [pipeline] {
-            pipeline->Work([pipeline](int more) { StartLoaders(pipeline, more); });
+        const bool started = StartCountedThread(pipeline, pool, [pipeline, pool] {
+            pipeline->Work([pipeline, pool](int more) { StartLoaders(pipeline, pool, more); });
         });
         if (!started) {
             break; // the threads there are take its share

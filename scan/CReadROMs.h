@@ -12,6 +12,7 @@
 #include <vector>
 
 class CGbaRomLoader;
+class CLoaderPool;
 class CRomEntry;
 class CScanPipeline;
 class IScanTarget;
@@ -40,7 +41,7 @@ public:
     void Join();
 
     // The whole scan on the calling thread, with helper threads for the other
-    // loads in flight; returns when the scan has ended (tests, benchmarks).
+    // loads in flight; returns when the scan and all its threads have ended.
     void OnScanStart();
 
     // The entry for an image `loader` has just loaded into `header`: the
@@ -64,11 +65,14 @@ public:
 
 private:
     // The scan on the current thread: the listing, the helpers, the loads.
-    static void Run(const std::shared_ptr<CScanPipeline>& pipeline);
-    // Starts `count` more threads loading for the scan.
-    static void StartLoaders(const std::shared_ptr<CScanPipeline>& pipeline, int count);
+    static void Run(const std::shared_ptr<CScanPipeline>& pipeline,
+                    const std::shared_ptr<CLoaderPool>& pool);
+    // Starts `count` more threads loading for the scan (on `pool`, when there is one).
+    static void StartLoaders(const std::shared_ptr<CScanPipeline>& pipeline,
+                             const std::shared_ptr<CLoaderPool>& pool, int count);
 
     std::string m_strFolder;
+    std::shared_ptr<CLoaderPool> m_pool;
     // Shared with the scan's threads, which may outlive this object.
     std::shared_ptr<CScanPipeline> m_pipeline;
 };

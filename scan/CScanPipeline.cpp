@@ -9,7 +9,6 @@
 #include "romio/CGbaRomLoader.h"
 
 #include <algorithm>
-#include <bit>
 #include <chrono>
 #include <thread>
 
@@ -19,18 +18,21 @@ constexpr std::uint32_t kHeaderBytes = 512;
 constexpr int kMaxJobs = 256;
 
 // Finished loads that may wait for an older one, per load in flight.
-constexpr std::size_t kWindowPerJob = 8;
+constexpr std::size_t kWindowPerJob = 32;
 
 // A load that takes this long has waited for its storage: from the page cache
 // a load takes microseconds, from a disk, a card reader or a share at least
-// a tenth of a millisecond.
+// a tenth of a millisecond. Each such load doubles the loads in flight, so a
+// cold folder reaches the most after a handful of loads, while a folder in
+// the page cache whose thread merely lost its core for a moment gains only a
+// few idle threads.
 constexpr auto kStorageWait = std::chrono::microseconds(200);
-// The storage makes loads wait when this many of the last eight did; a
-// thread that lost its core for a moment delays one or two.
-constexpr int kWaitedOfLastEight = 4;
 
 int Cores() {
-    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    // Asked once: the C library reads it from the system each time, which a
+    // walk through many small folders would otherwise pay for every folder.
+    static const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    return cores;
 }
 
 // Loads in flight when the caller does not say. A folder in memory never
@@ -74,7 +76,10 @@ bool CScanPipeline::List() {
     m_nListError = listError;
     m_nJobs = startJobs;
     m_nMaxJobs = maxJobs;
-    m_window.resize(static_cast<std::size_t>(m_nMaxJobs) * kWindowPerJob);
+    // No larger than the folder: a walk makes one for each of its folders.
+    m_nWindow =
+        std::clamp(total, std::size_t{1}, static_cast<std::size_t>(m_nMaxJobs) * kWindowPerJob);
+    m_window = std::make_unique<Slot[]>(m_nWindow);
     m_search = std::move(search);
     m_groupEnd = std::move(groupEnd);
     m_nTotal = total;
@@ -118,54 +123,78 @@ std::unique_ptr<CRomEntry> CScanPipeline::Load(std::size_t index, CGbaRomLoader&
 void CScanPipeline::Work(const AddLoaders& addLoaders) {
     CGbaRomLoader loader;
     std::string path;
-    std::unique_lock lock(m_mutex);
     while (true) {
-        m_changed.wait(lock, [this] {
-            return m_bStopped || m_nNext >= m_nTotal || m_nNext < m_nCommitted + m_window.size();
-        });
-        if (m_bStopped || m_nNext >= m_nTotal) {
+        // Claimed without a lock; a claim past the end just ends this thread.
+        const std::size_t index = m_nNext.fetch_add(1);
+        if (index >= m_nTotal || m_bStopped || !WaitForRoom(index)) {
             return;
         }
-        const std::size_t index = m_nNext++;
-        lock.unlock();
         const auto start = std::chrono::steady_clock::now();
         std::unique_ptr<CRomEntry> entry = Load(index, loader, path);
         const bool waited = std::chrono::steady_clock::now() - start >= kStorageWait;
-        if (entry) {
-            m_target.EntryLoaded(*entry);
-        }
-        lock.lock();
         if (m_bStopped) {
             return; // what was read is dropped
         }
-        m_window[index % m_window.size()] = {std::move(entry), true};
-        if (index == m_nCommitted) {
-            CommitReady();
-            m_changed.notify_all();
+        if (entry) {
+            m_target.EntryLoaded(*entry);
         }
-        m_waitHistory = static_cast<std::uint8_t>(m_waitHistory << 1 | (waited ? 1 : 0));
-        const bool storageWaits = std::popcount(m_waitHistory) >= kWaitedOfLastEight;
-        if (const int more = storageWaits ? TakeMoreJobs() : 0; more > 0) {
-            lock.unlock();
-            addLoaders(more);
-            lock.lock();
+        Slot& slot = m_window[index % m_nWindow];
+        slot.entry = std::move(entry);
+        slot.ready.store(true, std::memory_order_release);
+        RequestCommit();
+        if (waited && !m_bFullyWide) {
+            if (const int more = TakeMoreJobs(); more > 0) {
+                addLoaders(more);
+            }
         }
     }
 }
 
+bool CScanPipeline::WaitForRoom(std::size_t index) {
+    if (index < m_nCommitted.load(std::memory_order_acquire) + m_nWindow) {
+        return true;
+    }
+    std::unique_lock lock(m_mutex);
+    ++m_nWaitingForRoom;
+    m_changed.wait(lock, [&] { return m_bStopped || index < m_nCommitted + m_nWindow; });
+    --m_nWaitingForRoom;
+    return !m_bStopped;
+}
+
+void CScanPipeline::RequestCommit() {
+    // Every finished load counts itself in; the thread that finds the count at
+    // zero commits, and goes on while loads finished during its commit.
+    std::size_t requests = 1;
+    if (m_nCommitRequests.fetch_add(requests) != 0) {
+        return;
+    }
+    do {
+        const std::lock_guard lock(m_mutex);
+        if (!m_bStopped) {
+            CommitReady();
+        }
+    } while ((requests = m_nCommitRequests.fetch_sub(requests) - requests) != 0);
+}
+
 int CScanPipeline::TakeMoreJobs() {
-    const std::size_t unclaimed = m_nTotal - m_nNext;
-    const int more =
-        static_cast<int>(std::min(static_cast<std::size_t>(m_nMaxJobs - m_nJobs), unclaimed));
+    const std::lock_guard lock(m_mutex);
+    const std::size_t claimed = std::min(m_nNext.load(), m_nTotal);
+    const int more = static_cast<int>(std::min(
+        static_cast<std::size_t>(std::min(m_nMaxJobs - m_nJobs, m_nJobs)), m_nTotal - claimed));
     m_nJobs += more;
+    if (m_nJobs == m_nMaxJobs) {
+        m_bFullyWide = true;
+    }
     return more;
 }
 
 void CScanPipeline::CommitReady() {
-    while (m_nCommitted < m_nTotal) {
-        Slot& slot = m_window[m_nCommitted % m_window.size()];
-        if (!slot.ready) {
-            return;
+    std::size_t committed = m_nCommitted.load(std::memory_order_relaxed);
+    const std::size_t first = committed;
+    while (committed < m_nTotal) {
+        Slot& slot = m_window[committed % m_nWindow];
+        if (!slot.ready.load(std::memory_order_acquire)) {
+            break;
         }
         if (slot.entry) {
             // In the order that keeps each row's item data equal to its
@@ -178,10 +207,16 @@ void CScanPipeline::CommitReady() {
             g_romEntries.Append(std::move(slot.entry));
             m_target.EntryAdded(added);
         }
-        slot = {};
-        ++m_nCommitted;
+        slot.ready.store(false, std::memory_order_relaxed);
+        // Released, so that the loader that reuses the slot sees it emptied.
+        m_nCommitted.store(++committed, std::memory_order_release);
     }
-    PostDoneOnce();
+    if (committed != first && m_nWaitingForRoom > 0) {
+        m_changed.notify_all();
+    }
+    if (committed == m_nTotal) {
+        PostDoneOnce();
+    }
 }
 
 void CScanPipeline::PostDoneOnce() {
@@ -214,6 +249,14 @@ void CScanPipeline::ThreadEnded() {
 }
 
 void CScanPipeline::WaitForThreads() {
+    // The last helpers of a small folder end within microseconds; a walk
+    // would pay more than that for each folder to sleep and be woken.
+    constexpr auto kSpin = std::chrono::microseconds(50);
+    const auto until = std::chrono::steady_clock::now() + kSpin;
+    while (m_nThreads.load(std::memory_order_acquire) != 0 &&
+           std::chrono::steady_clock::now() < until) {
+        std::this_thread::yield();
+    }
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_nThreads == 0; });
 }

@@ -1,15 +1,18 @@
 // The loads of one folder scan, run by several threads at once and handed to
 // the scan's target strictly in scan order: each thread claims the next
-// candidate, loads and judges it on its own, and whichever thread completes
-// the oldest outstanding load commits every finished one after it (row, item
-// data, count, entry), so the target sees exactly what a scan reading one
-// file at a time would show. At most a window of candidates is claimed ahead
-// of the last one committed, which bounds the memory to the loads in flight.
+// candidate, loads and judges it on its own, and files what it made in the
+// candidate's slot. One thread at a time commits every finished load from the
+// oldest outstanding one on (row, item data, count, entry), so the target sees
+// exactly what a scan reading one file at a time would show; a thread that
+// finds another committing leaves its slot to it and goes on loading, so
+// threads never queue at the commit. At most a window of candidates is
+// claimed ahead of the last one committed, which bounds the memory to the
+// loads in flight.
 //
 // Unless the options say how many, a scan starts with one load per core and
-// adds the rest of its loads in flight once a load has had to wait for its
-// storage: on a folder the page cache holds, threads beyond the cores only
-// take turns at the lock.
+// doubles its loads in flight with every load that has had to wait for its
+// storage: on a folder the page cache holds, threads beyond the cores would
+// only take turns at the cores.
 //
 // Stop() takes effect at once: the commits and the stop share one lock that
 // no thread holds while it reads a file, so a thread blocked in a read never
@@ -21,6 +24,7 @@
 #include "CFolderSearch.h"
 #include "ScanOptions.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -72,15 +76,21 @@ public:
 private:
     struct Slot {
         std::unique_ptr<CRomEntry> entry; // nullptr: the candidate is not an image
-        bool ready = false;
+        std::atomic<bool> ready = false;  // set by the loader, cleared by the commit
     };
 
+    // Waits until candidate `index` lies within the window; false when the
+    // scan was stopped meanwhile.
+    bool WaitForRoom(std::size_t index);
+    // Commits what is ready, unless another thread is committing: that one
+    // then commits this thread's load as well before it stops.
+    void RequestCommit();
     // Commits every finished load from the oldest on; posts the end notice
     // after the last. Called with m_mutex held.
     void CommitReady();
     void PostDoneOnce();
-    // Raises the loads in flight to the most allowed; returns how many more
-    // threads that takes. Called with m_mutex held.
+    // Doubles the loads in flight, up to the most allowed; returns how many
+    // more threads that takes.
     int TakeMoreJobs();
     // Loads candidate `index` (outside the lock).
     std::unique_ptr<CRomEntry> Load(std::size_t index, class CGbaRomLoader& loader,
@@ -92,19 +102,25 @@ private:
     // The folder and a separator, shared by the scan's entries.
     const std::shared_ptr<const std::string> m_pFolderPrefix;
 
-    mutable std::mutex m_mutex; // guards everything below
-    std::condition_variable m_changed;
-    int m_nJobs = 1;                // loads in flight now
-    int m_nMaxJobs = 1;             // and at most
-    std::uint8_t m_waitHistory = 0; // a bit per recent load: 1 when it waited
-    bool m_bStopped = false;
-    bool m_bDonePosted = false;
-    int m_nListError = 0;
-    CFolderSearch m_search; // once listed, each name is read (and taken) by one thread only
+    // Set by List() before any loader starts, read-only afterwards.
+    CFolderSearch m_search;              // each name is read (and taken) by one thread only
     std::vector<std::size_t> m_groupEnd; // the flat index each group ends at
     std::size_t m_nTotal = 0;
-    std::size_t m_nNext = 0;      // the next candidate to claim
-    std::size_t m_nCommitted = 0; // candidates handed to the target
-    std::vector<Slot> m_window;   // by index modulo its size
-    int m_nThreads = 0;
+    std::unique_ptr<Slot[]> m_window; // by index modulo its size
+    std::size_t m_nWindow = 0;
+
+    std::atomic<std::size_t> m_nNext = 0;           // the next candidate to claim
+    std::atomic<std::size_t> m_nCommitted = 0;      // candidates handed to the target
+    std::atomic<std::size_t> m_nCommitRequests = 0; // finished loads not yet looked at
+    std::atomic<bool> m_bStopped = false;           // set under m_mutex
+    std::atomic<bool> m_bFullyWide = false;         // as many loads in flight as allowed
+
+    mutable std::mutex m_mutex; // guards the target, the entry list and everything below
+    std::condition_variable m_changed;
+    int m_nJobs = 1;    // loads in flight now
+    int m_nMaxJobs = 1; // and at most
+    bool m_bDonePosted = false;
+    int m_nListError = 0;
+    int m_nWaitingForRoom = 0;
+    std::atomic<int> m_nThreads = 0; // changed under m_mutex
 };

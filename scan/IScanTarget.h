@@ -29,8 +29,9 @@ public:
     // An entry just loaded, before it is committed. Unlike the calls above,
     // made outside the lock, by several of the worker's threads at once: a
     // target may prepare what it shows of the entry here without holding up
-    // the scan. The entry keeps its address when it is added. The default
-    // does nothing.
+    // the scan. The entry keeps its address when it is added. A load under
+    // way when a stop comes may still call it, so a target that does anything
+    // here must outlive the scan's threads. The default does nothing.
     virtual void EntryLoaded(const CRomEntry& /*entry*/) {}
     // The entry of the row inserted last, just appended to g_romEntries (at
     // the position that is the row's item data); the default does nothing.

@@ -170,7 +170,7 @@ TEST_P(WorkerTest, MissingFolderGivesOneDone) {
 // the wait well before ctest's.
 TEST_P(WorkerTest, AFullWindowOfLoadsWaitsForItsCommitsAndEveryImageArrives) {
     constexpr std::chrono::seconds kWindowGuard{30};
-    const int images = GetParam() * 8 * 3 + 5; // three windows and more
+    const int images = GetParam() * 32 * 3 + 5; // three windows and more
     FillWithSmallImages(m_dir, images);
     CLoadGate gate(CLoadGate::Named("f00000.gba"));
     CReadROMs worker(m_target, m_dir.Path(), gate.Options(GetParam()));
