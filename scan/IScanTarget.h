@@ -1,8 +1,8 @@
 // What the scan worker needs of its owner (the dialog, or the command line):
 // the ROM list's rows, the running entry count, and the end-of-scan notice.
-// The worker calls all of these from one of its threads, one call at a time,
-// while it holds the lock that a stop takes: none of them may wait for the
-// owner's thread.
+// The worker calls all of these but EntryLoaded() from one of its threads,
+// one call at a time, while it holds the lock that a stop takes: none of them
+// may wait for the owner's thread.
 #pragma once
 
 #include <cstdint>
