@@ -1,6 +1,7 @@
 // The command line's side of a scan: keeps the rows the worker adds, formats
-// each row's entry for the report as it comes (on the scan's thread), shows a
-// progress count on a terminal, and lets the main thread wait for the end.
+// each entry for the report as soon as it is loaded (on the loading thread),
+// shows a progress count on a terminal, and lets the main thread wait for the
+// end.
 #pragma once
 
 #include "CProgressLine.h"
