@@ -82,6 +82,10 @@ void CReadROMs::Join() {
     m_pipeline->WaitForThreads();
 }
 
+void CReadROMs::UseListing(CFolderSearch search, int listError) {
+    m_pipeline->UseListing(std::move(search), listError);
+}
+
 void CReadROMs::OnScanStart() {
     m_pipeline->ThreadStarted();
     Run(m_pipeline, m_pool);

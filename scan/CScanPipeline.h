@@ -31,6 +31,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,8 +45,11 @@ public:
     CScanPipeline(const CScanPipeline&) = delete;
     CScanPipeline& operator=(const CScanPipeline&) = delete;
 
-    // Lists the folder (once); an empty folder ends the scan here. Returns
-    // false when the scan was stopped meanwhile.
+    // Before the scan starts: scan what `search` found in the folder, or
+    // `listError`, instead of listing it again.
+    void UseListing(CFolderSearch search, int listError);
+    // Lists the folder (once, unless a listing was given); an empty folder
+    // ends the scan here. Returns false when the scan was stopped meanwhile.
     bool List();
     // Starts `count` more threads that each call Work().
     using AddLoaders = std::function<void(int count)>;
@@ -101,6 +105,10 @@ private:
     const ScanOptions m_options;
     // The folder and a separator, shared by the scan's entries.
     const std::shared_ptr<const std::string> m_pFolderPrefix;
+
+    // Given by UseListing(), taken by List().
+    std::optional<CFolderSearch> m_givenListing;
+    int m_nGivenListError = 0;
 
     // Set by List() before any loader starts, read-only afterwards.
     CFolderSearch m_search;              // each name is read (and taken) by one thread only
