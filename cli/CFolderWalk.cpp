@@ -3,12 +3,15 @@
 
 #include "CCliScanTarget.h"
 #include "romio/CFileSystem.h"
+#include "scan/CFolderListing.h"
 #include "scan/CLoaderPool.h"
 #include "scan/CReadROMs.h"
 #include "scan/CRomEntryList.h"
 #include "ui/ChosenFolder.h"
 #include "ui/RomSort.h"
 #include "ui/TextConversion.h"
+
+#include <utility>
 
 CFolderWalk::CFolderWalk(ScanOptions options, bool recursive, bool showProgress)
     : m_options(std::move(options)), m_bRecursive(recursive), m_bShowProgress(showProgress) {
@@ -18,12 +21,13 @@ CFolderWalk::CFolderWalk(ScanOptions options, bool recursive, bool showProgress)
 }
 
 int CFolderWalk::ScanOne(const std::string& folder, const std::string& relative,
-                         std::vector<std::string>& subfolders) {
+                         CFolderSearch listing, int listError) {
     const auto firstEntry = static_cast<std::int32_t>(g_romEntries.GetSize());
     CCliScanTarget target(m_bShowProgress ? "Scanning " + PathToUtf8(folder) : "", firstEntry);
     CReadROMs worker(target, folder, m_options);
-    // This thread lists the folder and loads beside the pool's threads: a
-    // folder of a few images costs no hand-over to another thread and back.
+    worker.UseListing(std::move(listing), listError);
+    // This thread loads beside the pool's threads: a folder of a few images
+    // costs no hand-over to another thread and back.
     worker.OnScanStart();
     target.WaitForDone();
     if (worker.GetListError() != 0) {
@@ -46,7 +50,6 @@ int CFolderWalk::ScanOne(const std::string& folder, const std::string& relative,
             m_entries.push_back({entry, row.itemData, shownFolder});
         }
     }
-    subfolders = worker.GetSubfolders();
     return 0;
 }
 
@@ -58,12 +61,36 @@ bool CFolderWalk::Walk(const std::string& folder, const ErrorReporter& reportErr
         std::string relative;
     };
     std::vector<Pending> pending{{SplitChosenFolder(folder).scan, ""}};
+    // The listing of the folder on top of the stack, made while the one
+    // before it loads.
+    std::shared_ptr<CFolderListing> ahead;
     bool top = true;
     while (!pending.empty()) {
         const Pending current = std::move(pending.back());
         pending.pop_back();
-        std::vector<std::string> subfolders;
-        if (const int error = ScanOne(current.path, current.relative, subfolders); error != 0) {
+        // Listed ahead while the folder before loaded, or here (the top).
+        const std::shared_ptr<CFolderListing> listed =
+            ahead && ahead->GetFolder() == current.path
+                ? std::exchange(ahead, nullptr)
+                : std::make_shared<CFolderListing>(current.path, m_bRecursive);
+        CFolderSearch listing;
+        const int listError = listed->Take(listing);
+        if (m_bRecursive && listError == 0) {
+            // Pushed last to first, so that the first in name order is walked next.
+            const auto& subfolders = listing.GetSubfolders();
+            for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it) {
+                const std::string relative = current.relative.empty()
+                                                 ? *it
+                                                 : current.relative + CFileSystem::kSeparator + *it;
+                pending.push_back({current.path + CFileSystem::kSeparator + *it, relative});
+            }
+            if (!pending.empty()) {
+                ahead = CFolderListing::StartAhead(pending.back().path, true, *m_options.pool);
+            }
+        }
+        if (const int error =
+                ScanOne(current.path, current.relative, std::move(listing), listError);
+            error != 0) {
             reportError(top ? folder : current.path, error);
             if (top) {
                 return false;
@@ -71,15 +98,6 @@ bool CFolderWalk::Walk(const std::string& folder, const ErrorReporter& reportErr
             ++m_nSkippedFolders;
         }
         top = false;
-        if (!m_bRecursive) {
-            break;
-        }
-        // Pushed last to first, so that the first in name order is walked next.
-        for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it) {
-            const std::string relative =
-                current.relative.empty() ? *it : current.relative + CFileSystem::kSeparator + *it;
-            pending.push_back({current.path + CFileSystem::kSeparator + *it, relative});
-        }
     }
     return true;
 }
