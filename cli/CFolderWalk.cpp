@@ -3,7 +3,7 @@
 
 #include "CCliScanTarget.h"
 #include "romio/CFileSystem.h"
-#include "scan/CFolderListing.h"
+#include "romio/CGbaRomLoader.h"
 #include "scan/CLoaderPool.h"
 #include "scan/CReadROMs.h"
 #include "scan/CRomEntryList.h"
@@ -21,10 +21,12 @@ CFolderWalk::CFolderWalk(ScanOptions options, bool recursive, bool showProgress)
 }
 
 int CFolderWalk::ScanOne(const std::string& folder, const std::string& relative,
-                         CFolderSearch listing, int listError) {
+                         CFolderSearch listing, int listError, std::function<void()> besideLoads) {
     const auto firstEntry = static_cast<std::int32_t>(g_romEntries.GetSize());
     CCliScanTarget target(m_bShowProgress ? "Scanning " + PathToUtf8(folder) : "", firstEntry);
-    CReadROMs worker(target, folder, m_options);
+    ScanOptions options = m_options;
+    options.besideLoads = std::move(besideLoads);
+    CReadROMs worker(target, folder, std::move(options));
     worker.UseListing(std::move(listing), listError);
     // This thread loads beside the pool's threads: a folder of a few images
     // costs no hand-over to another thread and back.
@@ -61,20 +63,24 @@ bool CFolderWalk::Walk(const std::string& folder, const ErrorReporter& reportErr
         std::string relative;
     };
     std::vector<Pending> pending{{SplitChosenFolder(folder).scan, ""}};
-    // The listing of the folder on top of the stack, made while the one
-    // before it loads.
-    std::shared_ptr<CFolderListing> ahead;
+    // The listing of the folder on top of the stack, made by this thread
+    // while the helpers load the folder before it.
+    CGbaRomLoader loader;
+    CFolderSearch next;
+    int nextError = 0;
+    bool nextListed = false;
     bool top = true;
     while (!pending.empty()) {
         const Pending current = std::move(pending.back());
         pending.pop_back();
-        // Listed ahead while the folder before loaded, or here (the top).
-        const std::shared_ptr<CFolderListing> listed =
-            ahead && ahead->GetFolder() == current.path
-                ? std::exchange(ahead, nullptr)
-                : std::make_shared<CFolderListing>(current.path, m_bRecursive);
         CFolderSearch listing;
-        const int listError = listed->Take(listing);
+        int listError = 0;
+        if (std::exchange(nextListed, false)) {
+            listing = std::exchange(next, CFolderSearch());
+            listError = nextError;
+        } else {
+            listError = listing.List(current.path, loader, m_bRecursive);
+        }
         if (m_bRecursive && listError == 0) {
             // Pushed last to first, so that the first in name order is walked next.
             const auto& subfolders = listing.GetSubfolders();
@@ -84,12 +90,16 @@ bool CFolderWalk::Walk(const std::string& folder, const ErrorReporter& reportErr
                                                  : current.relative + CFileSystem::kSeparator + *it;
                 pending.push_back({current.path + CFileSystem::kSeparator + *it, relative});
             }
-            if (!pending.empty()) {
-                ahead = CFolderListing::StartAhead(pending.back().path, true, *m_options.pool);
-            }
         }
-        if (const int error =
-                ScanOne(current.path, current.relative, std::move(listing), listError);
+        std::function<void()> listNext;
+        if (!pending.empty()) {
+            listNext = [&, path = pending.back().path] {
+                nextError = next.List(path, loader, true);
+                nextListed = true;
+            };
+        }
+        if (const int error = ScanOne(current.path, current.relative, std::move(listing), listError,
+                                      std::move(listNext));
             error != 0) {
             reportError(top ? folder : current.path, error);
             if (top) {

@@ -2,9 +2,9 @@
 // tree: a folder's own images first, sorted as the dialog sorts them, then
 // its subfolders depth first in the same name order. Links to folders are
 // not followed, so a link loop is walked once. A subfolder that cannot be
-// read is reported and skipped; the walk goes on. While a folder loads, the
-// next one in the walk's order is listed on another thread (only that one, so
-// the walk holds no more than two listings at a time).
+// read is reported and skipped; the walk goes on. While the helpers load a
+// folder, the walking thread lists the next one in the walk's order (only
+// that one, so the walk holds no more than two listings at a time).
 #pragma once
 
 #include "CReportWriter.h"
@@ -36,10 +36,11 @@ public:
 
 private:
     // Scans one folder, `relative` to the top, from its listing (or the
-    // error code that kept it from being listed); adds its entries and
-    // returns its error code (0 when it could be read).
+    // error code that kept it from being listed), running `besideLoads`
+    // while the helpers load; adds its entries and returns its error code
+    // (0 when it could be read).
     int ScanOne(const std::string& folder, const std::string& relative, CFolderSearch listing,
-                int listError);
+                int listError, std::function<void()> besideLoads);
 
     ScanOptions m_options;
     bool m_bRecursive;

@@ -103,6 +103,7 @@ void CReadROMs::Run(const std::shared_ptr<CScanPipeline>& pipeline,
     const std::size_t threads =
         std::min(static_cast<std::size_t>(pipeline->GetJobs()), pipeline->GetTotal());
     StartLoaders(pipeline, pool, static_cast<int>(threads) - 1);
+    pipeline->RunBesideLoads();
     pipeline->Work([pipeline, pool](int count) { StartLoaders(pipeline, pool, count); });
 }
 

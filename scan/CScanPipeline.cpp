@@ -131,6 +131,12 @@ std::unique_ptr<CRomEntry> CScanPipeline::Load(std::size_t index, CGbaRomLoader&
     return CReadROMs::MakeEntry(loader, header, m_pFolderPrefix, std::move(fileName));
 }
 
+void CScanPipeline::RunBesideLoads() const {
+    if (m_options.besideLoads) {
+        m_options.besideLoads();
+    }
+}
+
 void CScanPipeline::Work(const AddLoaders& addLoaders) {
     CGbaRomLoader loader;
     std::string path;

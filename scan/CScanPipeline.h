@@ -51,6 +51,8 @@ public:
     // Lists the folder (once, unless a listing was given); an empty folder
     // ends the scan here. Returns false when the scan was stopped meanwhile.
     bool List();
+    // Runs the options' besideLoads, if any.
+    void RunBesideLoads() const;
     // Starts `count` more threads that each call Work().
     using AddLoaders = std::function<void(int count)>;
     // Loads and commits until every candidate is done or the scan stopped;
