@@ -3,15 +3,12 @@
 
 #include "CCliScanTarget.h"
 #include "romio/CFileSystem.h"
-#include "romio/CGbaRomLoader.h"
 #include "scan/CLoaderPool.h"
 #include "scan/CReadROMs.h"
 #include "scan/CRomEntryList.h"
 #include "ui/ChosenFolder.h"
 #include "ui/RomSort.h"
 #include "ui/TextConversion.h"
-
-#include <utility>
 
 CFolderWalk::CFolderWalk(ScanOptions options, bool recursive, bool showProgress)
     : m_options(std::move(options)), m_bRecursive(recursive), m_bShowProgress(showProgress) {
@@ -21,15 +18,12 @@ CFolderWalk::CFolderWalk(ScanOptions options, bool recursive, bool showProgress)
 }
 
 int CFolderWalk::ScanOne(const std::string& folder, const std::string& relative,
-                         CFolderSearch listing, int listError, std::function<void()> besideLoads) {
+                         std::vector<std::string>& subfolders) {
     const auto firstEntry = static_cast<std::int32_t>(g_romEntries.GetSize());
     CCliScanTarget target(m_bShowProgress ? "Scanning " + PathToUtf8(folder) : "", firstEntry);
-    ScanOptions options = m_options;
-    options.besideLoads = std::move(besideLoads);
-    CReadROMs worker(target, folder, std::move(options));
-    worker.UseListing(std::move(listing), listError);
-    // This thread loads beside the pool's threads: a folder of a few images
-    // costs no hand-over to another thread and back.
+    CReadROMs worker(target, folder, m_options);
+    // This thread lists the folder and loads beside the pool's threads: a
+    // folder of a few images costs no hand-over to another thread and back.
     worker.OnScanStart();
     target.WaitForDone();
     if (worker.GetListError() != 0) {
@@ -52,6 +46,7 @@ int CFolderWalk::ScanOne(const std::string& folder, const std::string& relative,
             m_entries.push_back({entry, row.itemData, shownFolder});
         }
     }
+    subfolders = worker.GetSubfolders();
     return 0;
 }
 
@@ -63,44 +58,12 @@ bool CFolderWalk::Walk(const std::string& folder, const ErrorReporter& reportErr
         std::string relative;
     };
     std::vector<Pending> pending{{SplitChosenFolder(folder).scan, ""}};
-    // The listing of the folder on top of the stack, made by this thread
-    // while the helpers load the folder before it.
-    CGbaRomLoader loader;
-    CFolderSearch next;
-    int nextError = 0;
-    bool nextListed = false;
     bool top = true;
     while (!pending.empty()) {
         const Pending current = std::move(pending.back());
         pending.pop_back();
-        CFolderSearch listing;
-        int listError = 0;
-        if (std::exchange(nextListed, false)) {
-            listing = std::exchange(next, CFolderSearch());
-            listError = nextError;
-        } else {
-            listError = listing.List(current.path, loader, m_bRecursive);
-        }
-        if (m_bRecursive && listError == 0) {
-            // Pushed last to first, so that the first in name order is walked next.
-            const auto& subfolders = listing.GetSubfolders();
-            for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it) {
-                const std::string relative = current.relative.empty()
-                                                 ? *it
-                                                 : current.relative + CFileSystem::kSeparator + *it;
-                pending.push_back({current.path + CFileSystem::kSeparator + *it, relative});
-            }
-        }
-        std::function<void()> listNext;
-        if (!pending.empty()) {
-            listNext = [&, path = pending.back().path] {
-                nextError = next.List(path, loader, true);
-                nextListed = true;
-            };
-        }
-        if (const int error = ScanOne(current.path, current.relative, std::move(listing), listError,
-                                      std::move(listNext));
-            error != 0) {
+        std::vector<std::string> subfolders;
+        if (const int error = ScanOne(current.path, current.relative, subfolders); error != 0) {
             reportError(top ? folder : current.path, error);
             if (top) {
                 return false;
@@ -108,6 +71,15 @@ bool CFolderWalk::Walk(const std::string& folder, const ErrorReporter& reportErr
             ++m_nSkippedFolders;
         }
         top = false;
+        if (!m_bRecursive) {
+            break;
+        }
+        // Pushed last to first, so that the first in name order is walked next.
+        for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it) {
+            const std::string relative =
+                current.relative.empty() ? *it : current.relative + CFileSystem::kSeparator + *it;
+            pending.push_back({current.path + CFileSystem::kSeparator + *it, relative});
+        }
     }
     return true;
 }

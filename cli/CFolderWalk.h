@@ -2,13 +2,10 @@
 // tree: a folder's own images first, sorted as the dialog sorts them, then
 // its subfolders depth first in the same name order. Links to folders are
 // not followed, so a link loop is walked once. A subfolder that cannot be
-// read is reported and skipped; the walk goes on. While the helpers load a
-// folder, the walking thread lists the next one in the walk's order (only
-// that one, so the walk holds no more than two listings at a time).
+// read is reported and skipped; the walk goes on.
 #pragma once
 
 #include "CReportWriter.h"
-#include "scan/CFolderSearch.h"
 #include "scan/ScanOptions.h"
 
 #include <algorithm>
@@ -35,12 +32,10 @@ public:
     int GetSkippedFolders() const { return m_nSkippedFolders; }
 
 private:
-    // Scans one folder, `relative` to the top, from its listing (or the
-    // error code that kept it from being listed), running `besideLoads`
-    // while the helpers load; adds its entries and returns its error code
-    // (0 when it could be read).
-    int ScanOne(const std::string& folder, const std::string& relative, CFolderSearch listing,
-                int listError, std::function<void()> besideLoads);
+    // Scans one folder, `relative` to the top; adds its entries and returns
+    // its error code (0 when it could be read), with its subfolders in `subfolders`.
+    int ScanOne(const std::string& folder, const std::string& relative,
+                std::vector<std::string>& subfolders);
 
     ScanOptions m_options;
     bool m_bRecursive;

@@ -82,10 +82,6 @@ void CReadROMs::Join() {
     m_pipeline->WaitForThreads();
 }
 
-void CReadROMs::UseListing(CFolderSearch search, int listError) {
-    m_pipeline->UseListing(std::move(search), listError);
-}
-
 void CReadROMs::OnScanStart() {
     m_pipeline->ThreadStarted();
     Run(m_pipeline, m_pool);
@@ -103,7 +99,6 @@ void CReadROMs::Run(const std::shared_ptr<CScanPipeline>& pipeline,
     const std::size_t threads =
         std::min(static_cast<std::size_t>(pipeline->GetJobs()), pipeline->GetTotal());
     StartLoaders(pipeline, pool, static_cast<int>(threads) - 1);
-    pipeline->RunBesideLoads();
     pipeline->Work([pipeline, pool](int count) { StartLoaders(pipeline, pool, count); });
 }
 

@@ -4,7 +4,6 @@
 // scan order, then reports the end.
 #pragma once
 
-#include "CFolderSearch.h"
 #include "ScanOptions.h"
 #include "header/CartridgeHeader.h"
 
@@ -40,11 +39,6 @@ public:
     // Waits until every thread of the scan has ended; harmless when none runs.
     // After a stop that includes reads still blocked in a device.
     void Join();
-
-    // Before the scan starts: scan what `search` found in the folder (or
-    // `listError`, the code that kept it from being listed) instead of
-    // listing it again; a walk lists the next folder while this one loads.
-    void UseListing(CFolderSearch search, int listError);
 
     // The whole scan on the calling thread, with helper threads for the other
     // loads in flight; returns when the scan and all its threads have ended.

@@ -52,11 +52,6 @@ CScanPipeline::CScanPipeline(IScanTarget& target, std::string folder, ScanOption
 
 CScanPipeline::~CScanPipeline() = default;
 
-void CScanPipeline::UseListing(CFolderSearch search, int listError) {
-    m_givenListing = std::move(search);
-    m_nGivenListError = listError;
-}
-
 bool CScanPipeline::List() {
     // The listing, and the look at the storage, run outside the lock: a slow
     // folder must not hold up a stop.
@@ -64,15 +59,9 @@ bool CScanPipeline::List() {
     const int maxJobs =
         std::clamp(jobsChosen ? m_options.nJobs : DefaultJobs(m_strFolder), 1, kMaxJobs);
     const int startJobs = jobsChosen ? maxJobs : std::min(maxJobs, Cores());
+    CGbaRomLoader loader;
     CFolderSearch search;
-    int listError = m_nGivenListError;
-    if (m_givenListing) {
-        search = std::move(*m_givenListing);
-        m_givenListing.reset();
-    } else {
-        CGbaRomLoader loader;
-        listError = search.List(m_strFolder, loader, m_options.bListSubfolders);
-    }
+    const int listError = search.List(m_strFolder, loader, m_options.bListSubfolders);
     std::vector<std::size_t> groupEnd;
     std::size_t total = 0;
     for (int slot = 0; slot < search.GetGroupCount(); ++slot) {
@@ -129,12 +118,6 @@ std::unique_ptr<CRomEntry> CScanPipeline::Load(std::size_t index, CGbaRomLoader&
         return nullptr; // unreadable: no row, no entry, nothing reported
     }
     return CReadROMs::MakeEntry(loader, header, m_pFolderPrefix, std::move(fileName));
-}
-
-void CScanPipeline::RunBesideLoads() const {
-    if (m_options.besideLoads) {
-        m_options.besideLoads();
-    }
 }
 
 void CScanPipeline::Work(const AddLoaders& addLoaders) {

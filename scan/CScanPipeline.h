@@ -31,7 +31,6 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,14 +44,9 @@ public:
     CScanPipeline(const CScanPipeline&) = delete;
     CScanPipeline& operator=(const CScanPipeline&) = delete;
 
-    // Before the scan starts: scan what `search` found in the folder, or
-    // `listError`, instead of listing it again.
-    void UseListing(CFolderSearch search, int listError);
-    // Lists the folder (once, unless a listing was given); an empty folder
-    // ends the scan here. Returns false when the scan was stopped meanwhile.
+    // Lists the folder (once); an empty folder ends the scan here. Returns
+    // false when the scan was stopped meanwhile.
     bool List();
-    // Runs the options' besideLoads, if any.
-    void RunBesideLoads() const;
     // Starts `count` more threads that each call Work().
     using AddLoaders = std::function<void(int count)>;
     // Loads and commits until every candidate is done or the scan stopped;
@@ -107,10 +101,6 @@ private:
     const ScanOptions m_options;
     // The folder and a separator, shared by the scan's entries.
     const std::shared_ptr<const std::string> m_pFolderPrefix;
-
-    // Given by UseListing(), taken by List().
-    std::optional<CFolderSearch> m_givenListing;
-    int m_nGivenListError = 0;
 
     // Set by List() before any loader starts, read-only afterwards.
     CFolderSearch m_search;              // each name is read (and taken) by one thread only

@@ -19,8 +19,4 @@ struct ScanOptions {
     // Called on the reading thread right before each image is loaded, with
     // its path: a seam for tests that need a load held or slowed.
     std::function<void(const std::string& path)> beforeLoad;
-    // Run once on the scan's own thread, after it has started the helpers
-    // and before it loads: a walk lists its next folder there while the
-    // helpers load. Not run when the scan was stopped while listing.
-    std::function<void()> besideLoads;
 };

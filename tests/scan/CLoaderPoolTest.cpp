@@ -13,8 +13,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <thread>
-
 using namespace testing_support;
 
 namespace {
@@ -38,18 +36,14 @@ protected:
     }
 
     // Scans `folder` through the pool on this thread, as the walk does: only
-    // its own images arrive, in order, and what runs beside the loads (the
-    // walk's listing of its next folder) runs once, on this thread.
+    // its own images arrive, in order.
     void ScanAndExpect(const std::string& folder, std::size_t images) {
         g_romEntries.RemoveAll(); // a walk keeps them; here each folder is checked alone
         ScanOptions options;
         options.nJobs = GetParam();
         options.pool = m_pool;
-        std::vector<std::thread::id> besideLoads;
-        options.besideLoads = [&] { besideLoads.push_back(std::this_thread::get_id()); };
         CRecordingScanTarget target;
         CReadROMs(target, folder, options).OnScanStart();
-        EXPECT_THAT(besideLoads, ::testing::ElementsAre(std::this_thread::get_id()));
         EXPECT_THAT(target.GetViolations(), ::testing::IsEmpty());
         EXPECT_EQ(target.GetDoneCalls(), 1);
         const auto rows = target.GetRows();
