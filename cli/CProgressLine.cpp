@@ -19,7 +19,11 @@ bool CProgressLine::IsDue() const {
 void CProgressLine::Show(std::string_view text) {
     m_lastShown = std::chrono::steady_clock::now();
     m_bShown = true;
-    CConsole::Write(stderr, "\r" + std::string(text) + "\033[K");
+    // Back to the line's start, the text, then clear what a longer text left.
+    std::string line = "\r";
+    line += text;
+    line += "\033[K";
+    CConsole::Write(stderr, line);
     std::fflush(stderr);
 }
 

@@ -2,6 +2,8 @@
 // a delivery lock that no thread holds while it reads.
 #include "CBatchHasher.h"
 
+#include "CDigestContext.h"
+
 #include "CImageHasher.h"
 
 #include <algorithm>
@@ -199,7 +201,11 @@ bool CBatchHasher::Start() {
     int started = 0;
     for (; started < wanted; ++started) {
         const std::shared_ptr<CShared> shared = m_shared;
-        if (!StartCountedThread(shared, [shared] { shared->Work(); })) {
+        const auto work = [shared] {
+            shared->Work();
+            CDigestContext::ReleaseThreadState();
+        };
+        if (!StartCountedThread(shared, work)) {
             break; // the threads there are take its share
         }
     }

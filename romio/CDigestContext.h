@@ -33,6 +33,11 @@ public:
     CDigestContext& operator=(const CDigestContext&) = delete;
     ~CDigestContext();
 
+    // Frees what the system's library keeps for the calling thread; a thread
+    // that made digests calls it before it ends, so that nothing of it is
+    // left when the program exits while the thread is still winding down.
+    static void ReleaseThreadState();
+
     DigestAlgorithm Algorithm() const { return m_algorithm; }
     // Adds `bytes` to the digest; false when the system refused them.
     bool Update(std::span<const std::uint8_t> bytes);

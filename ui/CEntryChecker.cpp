@@ -80,6 +80,12 @@ CEntryChecker::CEntryChecker(const CDatIndex* index, std::vector<const CRomEntry
 
 CEntryChecker::~CEntryChecker() {
     Stop();
+    // Threads that have delivered every result are only ending: let them end
+    // here rather than while the program exits around them. After a stop a
+    // thread may still sit in a hung read, which nobody should wait for.
+    if (m_batch && m_state->AllDone()) {
+        m_batch->Join();
+    }
 }
 
 bool CEntryChecker::NeedsHash(const CRomEntry& entry) const {

@@ -350,13 +350,19 @@ std::string CQuillbeyDlgCore::RowTip(int row) const {
     if (!m_dat->IsLoaded() || row < 0 || row >= GetRowCount()) {
         return tip;
     }
+    // Line by line with +=: GCC 12 misreads "\n" + std::string (-Wrestrict).
+    const auto addLine = [&tip](const std::string& line) {
+        tip += '\n';
+        tip += line;
+    };
     const CRomEntry* entry = m_bBusy ? nullptr : EntryOfRow(row);
     if (entry == nullptr) {
-        return tip + "\n" + DatResultText({});
+        addLine(DatResultText({}));
+        return tip;
     }
-    tip += "\n" + m_dat->ResultTextAt(static_cast<std::size_t>(GetItemData(row)));
+    addLine(m_dat->ResultTextAt(static_cast<std::size_t>(GetItemData(row))));
     if (const std::string fault = HeaderFaultText(*entry); !fault.empty()) {
-        tip += "\n" + fault;
+        addLine(fault);
     }
     return tip;
 }

@@ -4,6 +4,7 @@
 #include "romio/CDigestContext.h"
 
 #include <algorithm>
+#include <openssl/crypto.h>
 #include <openssl/evp.h>
 
 namespace {
@@ -67,4 +68,8 @@ bool CDigestContext::Finish(std::span<std::uint8_t> out) {
     }
     std::copy(digest, digest + length, out.begin());
     return true;
+}
+
+void CDigestContext::ReleaseThreadState() {
+    OPENSSL_thread_stop();
 }

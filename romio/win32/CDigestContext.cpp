@@ -108,3 +108,7 @@ bool CDigestContext::Finish(std::span<std::uint8_t> out) {
     std::copy_n(digest.begin(), size, out.begin());
     return true;
 }
+
+void CDigestContext::ReleaseThreadState() {
+    // BCrypt keeps nothing per thread.
+}
