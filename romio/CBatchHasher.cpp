@@ -5,14 +5,13 @@
 #include "CDigestContext.h"
 
 #include "CImageHasher.h"
+#include "DetachedThread.h"
 
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
-#include <future>
 #include <mutex>
 #include <numeric>
-#include <system_error>
 #include <thread>
 
 namespace {
@@ -162,24 +161,15 @@ namespace {
 template <typename Shared, typename Work>
 bool StartCountedThread(const std::shared_ptr<Shared>& shared, Work work) {
     shared->ThreadStarted();
-    try {
-        // Detached, as a scan's are: a thread blocked in a slow read must
-        // never hold up a stop or the end of the process. It keeps what it
-        // shares alive itself, and starts only once detached (the Windows
-        // build's thread library can lose a new thread when another one is
-        // detached after it has ended).
-        std::promise<void> detached;
-        std::thread([shared, work, started = detached.get_future()] {
-            started.wait();
+    // Detached, as a scan's are; the thread keeps what it shares alive itself.
+    if (StartDetachedThread([shared, work] {
             work();
             shared->ThreadEnded();
-        }).detach();
-        detached.set_value();
+        })) {
         return true;
-    } catch (const std::system_error&) {
-        shared->ThreadEnded();
-        return false;
     }
+    shared->ThreadEnded();
+    return false;
 }
 
 } // namespace

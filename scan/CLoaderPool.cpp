@@ -1,14 +1,14 @@
 // The scan's reusable loading threads.
 #include "CLoaderPool.h"
 
+#include "romio/DetachedThread.h"
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
-#include <future>
 #include <mutex>
-#include <system_error>
 #include <thread>
 
 struct CLoaderPool::State {
@@ -43,23 +43,14 @@ bool CLoaderPool::Post(std::function<void()> task) {
         m_state->changed.notify_one();
         return true;
     }
-    try {
-        // Made under the lock, so that the task is still the last queued if
-        // it fails. Detached, like every loading thread; it starts only once
-        // detached, since the Windows build's thread library (winpthreads) can
-        // lose a new thread when another is detached after it has ended.
-        std::promise<void> detached;
-        std::thread([state = m_state, started = detached.get_future()] {
-            started.wait();
-            Serve(state);
-        }).detach();
-        detached.set_value();
+    // Made under the lock, so that the task is still the last queued if it
+    // fails. Detached, like every loading thread.
+    if (StartDetachedThread([state = m_state] { Serve(state); })) {
         return true;
-    } catch (const std::system_error&) {
-        m_state->tasks.pop_back(); // no thread will take it
-        --m_state->queued;
-        return false;
     }
+    m_state->tasks.pop_back(); // no thread will take it
+    --m_state->queued;
+    return false;
 }
 
 void CLoaderPool::AwaitTaskBriefly(State& state) {

@@ -8,11 +8,9 @@
 #include "IScanTarget.h"
 #include "romio/CFileSystem.h"
 #include "romio/CGbaRomLoader.h"
+#include "romio/DetachedThread.h"
 
 #include <algorithm>
-#include <future>
-#include <system_error>
-#include <thread>
 
 namespace {
 constexpr unsigned kSliceLength = 32;
@@ -33,25 +31,15 @@ bool StartCountedThread(const std::shared_ptr<CScanPipeline>& pipeline,
         }
         return posted;
     }
-    try {
-        // Detached: a thread blocked in a slow read must never hold up a stop
-        // or the end of the process. It keeps the pipeline alive itself.
-        // It starts its work only once detached: the thread library of the
-        // Windows build (winpthreads) can lose a new thread when another one
-        // is detached after it has ended, which a helper with nothing to do
-        // easily has.
-        std::promise<void> detached;
-        std::thread([pipeline, work, started = detached.get_future()] {
-            started.wait();
+    // The thread keeps the pipeline alive itself.
+    if (StartDetachedThread([pipeline, work] {
             work();
             pipeline->ThreadEnded();
-        }).detach();
-        detached.set_value();
+        })) {
         return true;
-    } catch (const std::system_error&) {
-        pipeline->ThreadEnded();
-        return false;
     }
+    pipeline->ThreadEnded();
+    return false;
 }
 } // namespace
 
