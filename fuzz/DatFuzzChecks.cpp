@@ -62,8 +62,12 @@ void CheckEveryDumpMatchesItself(const CDatIndex& index) {
         const bool good = rom.status == DumpStatus::Good || rom.status == DumpStatus::Verified;
         QB_FUZZ_REQUIRE(match.status == DatMatchStatus::Good ||
                         (!good && match.status == DatMatchStatus::BadDump));
-        QB_FUZZ_REQUIRE(match.rom != nullptr && match.rom->size == rom.size &&
-                        match.rom->crc32 == rom.crc32);
+        // The ROM chosen is this dump: listed with the same CRC-32, or with
+        // none but the same SHA-1 (a bad dump's good twin listing no CRC-32
+        // is a better answer than the bad dump itself).
+        QB_FUZZ_REQUIRE(match.rom != nullptr && match.rom->size == rom.size);
+        QB_FUZZ_REQUIRE(match.rom->crc32 == rom.crc32 ||
+                        (!match.rom->crc32 && match.rom->sha1 && match.rom->sha1 == rom.sha1));
         // A good ROM is itself a candidate of the best rank, having the file's
         // name, so the one chosen has that name too.
         QB_FUZZ_REQUIRE(!good || match.nameMatches);
