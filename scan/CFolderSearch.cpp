@@ -91,6 +91,11 @@ const std::vector<std::string>& CFolderSearch::GetGroup(int slot) const {
     return m_groups.at(static_cast<std::size_t>(slot));
 }
 
+void CFolderSearch::ReleaseGroups() {
+    m_groups = {};
+    m_listedRegular = {};
+}
+
 std::string CFolderSearch::TakeName(int slot, std::size_t index) {
     return std::move(m_groups.at(static_cast<std::size_t>(slot)).at(index));
 }

@@ -37,6 +37,9 @@ public:
     // a link, a folder, a device or of unknown type).
     bool IsListedRegular(int slot, std::size_t index) const;
     int GetGroupCount() const { return static_cast<int>(m_groups.size()); }
+    // Frees the groups once every name has been taken (a folder of 100,000
+    // images keeps as many emptied strings); the subfolders stay.
+    void ReleaseGroups();
     std::size_t GetTotal() const;
     // The subfolders found (folders, not links to them), in name order.
     const std::vector<std::string>& GetSubfolders() const { return m_subfolders; }

@@ -215,6 +215,8 @@ void CScanPipeline::CommitReady() {
         m_changed.notify_all();
     }
     if (committed == m_nTotal) {
+        // Every load has returned: nothing reads the listing any more.
+        m_search.ReleaseGroups();
         PostDoneOnce();
     }
 }

@@ -102,8 +102,10 @@ private:
     // The folder and a separator, shared by the scan's entries.
     const std::shared_ptr<const std::string> m_pFolderPrefix;
 
-    // Set by List() before any loader starts, read-only afterwards.
-    CFolderSearch m_search;              // each name is read (and taken) by one thread only
+    // Set by List() before any loader starts, read-only afterwards (but for
+    // m_search: each name is taken by the one thread that loads it, and the
+    // emptied names are freed once the last entry is committed).
+    CFolderSearch m_search;
     std::vector<std::size_t> m_groupEnd; // the flat index each group ends at
     std::size_t m_nTotal = 0;
     std::unique_ptr<Slot[]> m_window; // by index modulo its size
