@@ -111,7 +111,7 @@ void CCsvReportWriter::AppendField(std::string& out, std::string_view value) {
 
 void CCsvReportWriter::PrepareEntry(const ReportedEntry& reported, std::string& record,
                                     FormatScratch& scratch) const {
-    RowWriter row(CRecordSink{record, reported}, scratch.formatted, false);
+    RowWriter row(CRecordSink{record, reported, m_sharedValues}, scratch.formatted, false);
     VisitEntryFields(reported, PreparedColumns(), scratch.converted, row);
 }
 
@@ -130,7 +130,7 @@ void CCsvReportWriter::Write(const std::vector<ReportedEntry>& entries,
     VisitEntryFields(standIn, PreparedColumns(), scratch.converted, values);
     skeleton.Finish();
     for (const ReportedEntry& reported : entries) {
-        skeleton.Write(out.Text(), ReadyRecord(reported, scratch), reported);
+        skeleton.Write(out.Text(), ReadyRecord(reported, scratch), reported, m_sharedValues);
         // The whole-image check's fields follow those known from the scan.
         RowWriter checks(CDirectSink{out.Text()}, scratch.formatted, false, false);
         if (m_columns.bHashes) {

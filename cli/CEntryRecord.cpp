@@ -2,6 +2,7 @@
 #include "CEntryRecord.h"
 
 #include "CReportWriter.h"
+#include "CValueDictionary.h"
 #include "scan/CRomEntry.h"
 
 #include <array>
@@ -11,9 +12,12 @@
 namespace {
 
 // First byte of a value: below kSourceMark its length, then the bytes;
-// kSourceMark + source, or kConstantMark + constant, alone; kLongMark, then a
-// four-byte length and the bytes.
+// kSourceMark + source, or kConstantMark + constant, alone; kSharedMark plus
+// the high bits of a dictionary reference, then its low byte; kLongMark, then
+// a four-byte length and the bytes.
 constexpr unsigned char kSourceMark = 0xE0;
+constexpr unsigned char kSharedMark = 0xE8;
+static_assert(CValueDictionary::kCapacity <= 8 << 8);
 constexpr unsigned char kConstantMark = 0xF0;
 constexpr unsigned char kLongMark = 0xFF;
 
@@ -88,7 +92,7 @@ CEntryRecord::Source CEntryRecord::SourceOfKey(std::string_view key) {
 }
 
 void CEntryRecord::Append(std::string& record, std::string_view value, Source source,
-                          const ReportedEntry& reported) {
+                          const ReportedEntry& reported, CValueDictionary& shared) {
     if (source == Source::Index ||
         (source != Source::None && IsSourceText(value, source, reported))) {
         record += static_cast<char>(kSourceMark + static_cast<unsigned char>(source));
@@ -101,6 +105,11 @@ void CEntryRecord::Append(std::string& record, std::string_view value, Source so
                 return;
             }
         }
+    }
+    if (const auto reference = shared.Find(value)) {
+        record += static_cast<char>(kSharedMark + (*reference >> 8));
+        record += static_cast<char>(*reference & 0xFF);
+        return;
     }
     if (value.size() < kSourceMark) {
         const std::size_t at = record.size();
@@ -131,6 +140,10 @@ std::string_view CEntryRecord::Reader::Next() {
     }
     if (mark >= kConstantMark) {
         return kConstants.at(mark - kConstantMark);
+    }
+    if (mark >= kSharedMark) {
+        const auto low = static_cast<unsigned char>(*m_pNext++);
+        return m_shared.At(static_cast<std::uint16_t>((mark - kSharedMark) << 8 | low));
     }
     return SourceText(static_cast<Source>(mark - kSourceMark), m_reported, m_text);
 }

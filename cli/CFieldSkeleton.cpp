@@ -8,9 +8,9 @@ void CFieldSkeleton::Finish() {
     m_current.clear();
 }
 
-void CFieldSkeleton::Write(std::string& out, const char* record,
-                           const ReportedEntry& reported) const {
-    CEntryRecord::Reader values(record, reported);
+void CFieldSkeleton::Write(std::string& out, const char* record, const ReportedEntry& reported,
+                           const CValueDictionary& shared) const {
+    CEntryRecord::Reader values(record, reported, shared);
     for (std::size_t i = 0; i + 1 < m_literals.size(); ++i) {
         out += m_literals[i];
         out += values.Next();
@@ -19,5 +19,5 @@ void CFieldSkeleton::Write(std::string& out, const char* record,
 }
 
 void CRecordSink::Value(std::string_view key, std::string_view value) {
-    CEntryRecord::Append(record, value, CEntryRecord::SourceOfKey(key), reported);
+    CEntryRecord::Append(record, value, CEntryRecord::SourceOfKey(key), reported, shared);
 }

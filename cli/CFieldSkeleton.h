@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+class CValueDictionary;
 struct ReportedEntry;
 
 class CFieldSkeleton {
@@ -27,7 +28,8 @@ public:
     bool IsEmpty() const { return m_literals.empty(); }
 
     // Writes an entry whose values are in `record`.
-    void Write(std::string& out, const char* record, const ReportedEntry& reported) const;
+    void Write(std::string& out, const char* record, const ReportedEntry& reported,
+               const CValueDictionary& shared) const;
 
 private:
     std::vector<std::string> m_literals; // m_literals[i] comes before value i
@@ -45,6 +47,7 @@ struct CDirectSink {
 struct CRecordSink {
     std::string& record;
     const ReportedEntry& reported;
+    CValueDictionary& shared;
     void Literal(std::string_view /*text*/) {}
     void Value(std::string_view key, std::string_view value);
 };

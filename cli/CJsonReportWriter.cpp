@@ -137,14 +137,14 @@ void CJsonReportWriter::AppendEscaped(std::string& out, std::string_view text) {
 
 void CJsonReportWriter::PrepareEntry(const ReportedEntry& reported, std::string& record,
                                      FormatScratch& scratch) const {
-    MemberWriter members(CRecordSink{record, reported}, scratch.formatted);
+    MemberWriter members(CRecordSink{record, reported, m_sharedValues}, scratch.formatted);
     VisitEntryFields(reported, PreparedColumns(), scratch.converted, members);
 }
 
 void CJsonReportWriter::AppendEntry(std::string& out, const ReportedEntry& reported,
                                     FormatScratch& scratch) const {
     out += '{';
-    m_skeleton.Write(out, ReadyRecord(reported, scratch), reported);
+    m_skeleton.Write(out, ReadyRecord(reported, scratch), reported, m_sharedValues);
     // The whole-image check's fields follow those known from the scan.
     MemberWriter members(CDirectSink{out}, scratch.formatted, false);
     if (m_columns.bHashes) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "COutputBuffer.h"
+#include "CValueDictionary.h"
 
 #include <cstdint>
 #include <memory>
@@ -82,4 +83,6 @@ protected:
     const char* ReadyRecord(const ReportedEntry& reported, FormatScratch& scratch) const;
 
     ReportColumns m_columns;
+    // The values the records share; PrepareEntry() adds to it from any thread.
+    mutable CValueDictionary m_sharedValues;
 };

@@ -46,8 +46,8 @@ constexpr std::size_t kHeaderColumns = 3 + kTableFields.size();
 
 // Appends a cell known from the scan, and its width, to `record`.
 void AppendCell(std::string& record, std::string_view cell, CEntryRecord::Source source,
-                const ReportedEntry& reported) {
-    CEntryRecord::Append(record, cell, source, reported);
+                const ReportedEntry& reported, CValueDictionary& shared) {
+    CEntryRecord::Append(record, cell, source, reported, shared);
     CEntryRecord::AppendCount(record, DisplayWidth(cell));
 }
 
@@ -108,21 +108,21 @@ void CTableReportWriter::PrepareEntry(const ReportedEntry& reported, std::string
     }
     cell += FileNameAsUtf8(entry.GetDisplayName(), scratch.converted);
     MakePrintable(cell);
-    AppendCell(record, cell, CEntryRecord::Source::DisplayName, reported);
+    AppendCell(record, cell, CEntryRecord::Source::DisplayName, reported, m_sharedValues);
     for (const RomDetailField* field : kTableFields) {
         cell = Cp1252AsUtf8(field->TextOf(details), scratch.converted);
         if (cell.empty()) {
             cell.push_back('-');
         }
         MakePrintable(cell);
-        AppendCell(record, cell, CEntryRecord::Source::None, reported);
+        AppendCell(record, cell, CEntryRecord::Source::None, reported, m_sharedValues);
     }
     std::array<char, 24> digits{};
     const auto size = std::to_chars(digits.data(), digits.data() + digits.size(), entry.m_dwSize);
     AppendCell(record, std::string_view(digits.data(), size.ptr), CEntryRecord::Source::None,
-               reported);
-    AppendCell(record, FlagsText(entry, IsHeaderValid(entry)), CEntryRecord::Source::None,
-               reported);
+               reported, m_sharedValues);
+    AppendCell(record, FlagsText(entry, IsHeaderValid(entry)), CEntryRecord::Source::None, reported,
+               m_sharedValues);
 }
 
 void CTableReportWriter::Write(const std::vector<ReportedEntry>& entries,
@@ -135,7 +135,7 @@ void CTableReportWriter::Write(const std::vector<ReportedEntry>& entries,
     }
     std::vector<std::string> checkCells;
     for (const ReportedEntry& reported : entries) {
-        CEntryRecord::Reader cells(ReadyRecord(reported, scratch), reported);
+        CEntryRecord::Reader cells(ReadyRecord(reported, scratch), reported, m_sharedValues);
         for (std::size_t column = 0; column < kHeaderColumns; ++column) {
             cells.Next();
             widths[column] = std::max(widths[column], cells.NextCount());
@@ -153,7 +153,7 @@ void CTableReportWriter::Write(const std::vector<ReportedEntry>& entries,
     }
     text += '\n';
     for (const ReportedEntry& reported : entries) {
-        CEntryRecord::Reader cells(ReadyRecord(reported, scratch), reported);
+        CEntryRecord::Reader cells(ReadyRecord(reported, scratch), reported, m_sharedValues);
         for (std::size_t column = 0; column < kHeaderColumns; ++column) {
             const std::string_view cell = cells.Next();
             AppendPadded(text, cell, cells.NextCount(), widths[column],
