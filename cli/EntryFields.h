@@ -39,6 +39,9 @@ template <typename Visitor> void VisitDatFields(const EntryCheck* check, Visitor
     visit.Text("game", DatGameName(match));
     visit.Text("rom", DatRomName(match));
     visit.Flag("name_matches", match.nameMatches);
+    // The words the table and the dialogs show: an unknown image names the
+    // games its serial belongs to.
+    visit.Text("result", DatResultText(match));
     visit.EndDat();
 }
 
