@@ -3,6 +3,19 @@
 
 #include "DatResultText.h"
 #include "dat/CDatFile.h"
+#include "romio/DetachedThread.h"
+
+#include <mutex>
+
+// A load's result, handed from its thread to the dialog's. A load that is
+// replaced or outlived by its session just ends: nobody waits for it.
+struct CDatSession::PendingLoad {
+    std::string path;
+    std::mutex mutex;
+    bool bDone = false;               // guarded by mutex, as are the two below
+    std::unique_ptr<CDatIndex> index; // indexed there too: 100,000 ROMs take a while
+    std::string error;
+};
 
 CDatSession::CDatSession() = default;
 
@@ -10,17 +23,57 @@ CDatSession::~CDatSession() {
     Stop();
 }
 
-std::string CDatSession::Load(const std::string& path) {
-    DatLoadResult loaded = CDatFile::Load(path);
-    if (!loaded.dat) {
-        return loaded.error.Text();
+void CDatSession::BeginLoad(const std::string& path) {
+    auto pending = std::make_shared<PendingLoad>();
+    pending->path = path;
+    auto load = [pending, beforeLoad = m_beforeLoad] {
+        if (beforeLoad) {
+            beforeLoad();
+        }
+        DatLoadResult loaded = CDatFile::Load(pending->path);
+        std::unique_ptr<CDatIndex> index;
+        std::string error;
+        if (loaded.dat) {
+            index = std::make_unique<CDatIndex>();
+            index->Add(std::move(*loaded.dat));
+        } else {
+            error = loaded.error.Text();
+        }
+        const std::lock_guard lock(pending->mutex);
+        pending->index = std::move(index);
+        pending->error = std::move(error);
+        pending->bDone = true;
+    };
+    m_pending = pending;
+    if (!StartDetachedThread(load)) {
+        load(); // no thread to be had: load here rather than not at all
+    }
+}
+
+std::optional<std::string> CDatSession::TakeLoaded() {
+    if (!m_pending) {
+        return std::nullopt;
+    }
+    std::unique_ptr<CDatIndex> index;
+    std::string error;
+    {
+        const std::lock_guard lock(m_pending->mutex);
+        if (!m_pending->bDone) {
+            return std::nullopt;
+        }
+        index = std::move(m_pending->index);
+        error = std::move(m_pending->error);
+    }
+    const std::string path = m_pending->path;
+    m_pending.reset();
+    if (!index) {
+        return error;
     }
     // The running check matches against the old index: it goes first.
     Stop();
-    m_index = std::make_unique<CDatIndex>();
-    m_index->Add(std::move(*loaded.dat));
+    m_index = std::move(index);
     m_strPath = path;
-    return {};
+    return std::string();
 }
 
 void CDatSession::Start(std::vector<const CRomEntry*> entries) {

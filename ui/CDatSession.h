@@ -1,5 +1,6 @@
 // A dialog's DAT and the check of its scanned images against it: loading
-// the DAT (a failed load keeps the one loaded), checking a scan's entries in
+// the DAT on a thread of its own (a DAT near the size limit takes most of a
+// second; a failed load keeps the one loaded), checking a scan's entries in
 // the background once the scan is over, handing the dialog's thread what has
 // been checked since it last asked, and a stop that ends the reads at once.
 #pragma once
@@ -8,7 +9,9 @@
 #include "dat/CDatIndex.h"
 
 #include <cstddef>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,10 +28,17 @@ public:
     // How the next checks run.
     void SetOptions(EntryCheckOptions options) { m_options = std::move(options); }
 
-    // Loads the DAT at `path` in place of the loaded one, stopping a running
-    // check. Returns "" on success, else why it could not be loaded (naming
-    // the file, and the line where there is one); the loaded DAT then stays.
-    std::string Load(const std::string& path);
+    // Starts loading the DAT at `path`, in place of a load under way; the
+    // loaded DAT and its check stay until TakeLoaded() puts the new one in.
+    void BeginLoad(const std::string& path);
+    bool IsLoading() const { return m_pending != nullptr; }
+    // Once the load begun last has ended: "" when the DAT is now the loaded
+    // one (a running check stopped), else why it could not be loaded (naming
+    // the file, and the line where there is one), the loaded DAT kept.
+    // nullopt while it runs, or when no load was begun.
+    std::optional<std::string> TakeLoaded();
+    // Runs on the loading thread before it reads (tests hold a load with it).
+    void SetBeforeLoad(std::function<void()> beforeLoad) { m_beforeLoad = std::move(beforeLoad); }
     bool IsLoaded() const { return m_index != nullptr; }
     const std::string& GetPath() const { return m_strPath; }
 
@@ -48,7 +58,11 @@ public:
     std::string ResultTextAt(std::size_t position) const;
 
 private:
+    struct PendingLoad;
+
     std::unique_ptr<CDatIndex> m_index;
+    std::shared_ptr<PendingLoad> m_pending; // shared with its loading thread
+    std::function<void()> m_beforeLoad;
     std::string m_strPath;
     EntryCheckOptions m_options;
     std::unique_ptr<CEntryChecker> m_checker;

@@ -82,6 +82,10 @@ void CQuillbeyDlgCore::SetCheckOptions(EntryCheckOptions options) {
     m_dat->SetOptions(std::move(options));
 }
 
+void CQuillbeyDlgCore::SetBeforeDatLoad(std::function<void()> beforeLoad) {
+    m_dat->SetBeforeLoad(std::move(beforeLoad));
+}
+
 bool CQuillbeyDlgCore::HasDat() const {
     return m_dat->IsLoaded();
 }
@@ -132,13 +136,16 @@ void CQuillbeyDlgCore::ChooseFolder(const std::string& folder) {
 
 void CQuillbeyDlgCore::OnTimer() {
     if (m_bChecking) {
+        if (const std::optional<std::string> loaded = m_dat->TakeLoaded()) {
+            OnDatLoaded(*loaded);
+        }
         // Asked before taking, so that nothing finished is left behind.
         const bool checked = !m_dat->IsRunning();
         if (m_dat->TakeFinished()) {
             m_view.UpdateRowMarks();
         }
         if (checked) {
-            SetChecking(false);
+            UpdateChecking();
         }
     }
     if (m_sortedRows.valid()) {
@@ -205,7 +212,11 @@ void CQuillbeyDlgCore::StartCheck() {
 
 void CQuillbeyDlgCore::StopCheck() {
     m_dat->Stop();
-    SetChecking(false);
+    UpdateChecking(); // a DAT still loading goes on: it is no folder's
+}
+
+void CQuillbeyDlgCore::UpdateChecking() {
+    SetChecking(m_dat->IsLoading() || m_dat->IsRunning());
 }
 
 void CQuillbeyDlgCore::SetChecking(bool checking) {
@@ -287,19 +298,23 @@ bool CQuillbeyDlgCore::OnDrop(const std::vector<std::string>& paths) {
 }
 
 bool CQuillbeyDlgCore::LoadDat(const std::string& path) {
+    m_dat->BeginLoad(path);
+    SetChecking(true); // the pump takes the DAT when it is loaded
+    return true;
+}
+
+void CQuillbeyDlgCore::OnDatLoaded(const std::string& error) {
     // A DAT that cannot be read leaves the loaded one, and its check, running.
-    if (const std::string error = m_dat->Load(path); !error.empty()) {
+    if (!error.empty()) {
         m_view.ShowError(kQuillbeyCaption,
                          "The DAT file could not be loaded:\n" + PathToUtf8(error) + ".");
-        return false;
+        return;
     }
-    m_strDatFile = path;
-    SetChecking(false); // the load stopped the check of the DAT before
-    m_view.UpdateRowMarks();
+    m_strDatFile = m_dat->GetPath();
+    m_view.UpdateRowMarks(); // the load stopped the check of the DAT before
     if (!m_bBusy) {
         StartCheck(); // a running scan starts it when it ends
     }
-    return true;
 }
 
 void CQuillbeyDlgCore::OnDestroy() {

@@ -20,6 +20,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <future>
 #include <memory>
 #include <optional>
@@ -50,6 +51,8 @@ public:
 
     void SetScanOptions(ScanOptions options) { m_scan.SetOptions(std::move(options)); }
     void SetCheckOptions(EntryCheckOptions options);
+    // Runs on a DAT's loading thread before it reads (tests hold a load with it).
+    void SetBeforeDatLoad(std::function<void()> beforeLoad);
     // Before OnInitDialog: keeps the folder setting elsewhere (tests).
     void SetSettingsFiles(SettingsFiles settings) { m_settings = std::move(settings); }
 
@@ -75,9 +78,10 @@ public:
     // Paths dropped on the window: chooses the folder, or loads the file as
     // the DAT, when CanDrop; says whether it did either.
     bool OnDrop(const std::vector<std::string>& paths);
-    // Loads the DAT at `path` in place of the loaded one and checks the
-    // listed images against it. When it cannot be loaded, says why in an
-    // error box and changes nothing; returns whether it was loaded.
+    // Starts loading the DAT at `path` off the window's thread; the pump puts
+    // it in place of the loaded one and checks the listed images against it.
+    // When it cannot be loaded, the pump says why in an error box and nothing
+    // changes. Returns true: the file is taken.
     bool LoadDat(const std::string& path);
     // The window is closing: stops the scan and the check and stores the
     // folder and DAT, showing an error when they cannot be stored. Later
@@ -92,6 +96,8 @@ public:
     // A row's item data (its entry's position in g_romEntries), or -1.
     std::int32_t GetItemData(int row) const;
     bool IsBusy() const { return m_bBusy; }
+    // A DAT is loading, or the listed images are being checked: the view
+    // keeps calling OnTimer.
     bool IsChecking() const { return m_bChecking; }
     bool HasDat() const;
     // A row's mark; None while no DAT is loaded.
@@ -110,7 +116,11 @@ private:
     void OnSortDone();
     void StartCheck();
     void StopCheck();
+    // The pump's end of LoadDat(): `error` is "" when the DAT is in place.
+    void OnDatLoaded(const std::string& error);
     void SetChecking(bool checking);
+    // Checking while a DAT loads or the images are checked.
+    void UpdateChecking();
     void ClearDetails();
     const CRomEntry* EntryOfRow(int row) const;
     std::string SaveErrorText(int error) const;

@@ -38,9 +38,9 @@ public:
     // Busy: a scan or the sort after it runs. While busy the view shows the
     // busy cursor over the list and calls OnTimer about every 40 ms.
     virtual void SetBusy(bool busy) = 0;
-    // Checking: the scanned images are checked against the DAT in the
-    // background. The view calls OnTimer about every 40 ms then too, while
-    // the list stays as usable as when idle.
+    // Checking: a DAT loads, or the scanned images are checked against it,
+    // in the background. The view calls OnTimer about every 40 ms then too,
+    // while the list stays as usable as when idle.
     virtual void SetChecking(bool checking) = 0;
     // Rows' marks and tips changed (CQuillbeyDlgCore::GetRowMark, RowTip),
     // or a DAT was loaded and the rows have marks from now on; the rows are

@@ -217,8 +217,9 @@ private slots:
             return enter.isAccepted();
         };
         QVERIFY(drag(WriteDat()));
-        QVERIFY(dlg.HasDat());
         QVERIFY(!dlg.IsBusy());
+        // Loaded off the window's thread; the dialog's own pump puts it in place.
+        QVERIFY(QTest::qWaitFor([&] { return dlg.HasDat() && !dlg.IsChecking(); }, kScanTimeoutMs));
         QVERIFY(drag(m_roms->Path()));
         QCOMPARE(dlg.FolderField()->text(), QString::fromStdString(m_roms->Path()));
         QVERIFY(WaitIdle(dlg));

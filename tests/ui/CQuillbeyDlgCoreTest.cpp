@@ -19,6 +19,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <future>
 #include <sstream>
 #include <thread>
 
@@ -272,7 +273,10 @@ TEST_F(DialogCoreTest, OnlyASingleDroppedFolderIsTaken) {
     m_roms.WriteFile("a.gba", Image({}));
     const std::string file = m_roms / "a.gba";
     m_core.OnInitDialog();
-    EXPECT_FALSE(m_core.OnDrop({file}));
+    EXPECT_TRUE(m_core.OnDrop({file})); // tried as a DAT, which it is not
+    WaitChecked(m_core);
+    EXPECT_FALSE(m_core.HasDat());
+    EXPECT_EQ(m_view.errors.size(), 1u);
     EXPECT_FALSE(m_core.OnDrop({m_roms.Path(), m_roms.Path()}));
     EXPECT_FALSE(m_core.OnDrop({}));
     EXPECT_FALSE(m_core.IsBusy());
@@ -326,9 +330,9 @@ TEST_F(DialogCoreTest, DatFromTheCommandLineMarksEachRowAndIsStoredBesideTheFold
     m_config.WriteText("quillbey.ini", "; mine\n[Settings]\nK=v\n[Other]\nX=1\n");
     CQuillbeyDlgCore core(m_view, {m_config / "quillbey.ini", {}}, {m_roms.Path(), dat});
     core.OnInitDialog();
-    EXPECT_TRUE(core.HasDat());
     EXPECT_EQ(core.GetRowMark(0), RowMark::None); // no rows yet
     WaitChecked(core);
+    EXPECT_TRUE(core.HasDat());
     EXPECT_FALSE(m_view.checking);
     using enum RowMark;
     std::vector<RowMark> marks; // bad, faulty, good, unknown, z.gba
@@ -362,7 +366,8 @@ TEST_F(DialogCoreTest, DroppedDatIsLoadedStoredAndRestoredButABadOneChangesNothi
     m_core.OnCopy(0);
     EXPECT_EQ(m_view.clipboard.find("DAT:"), std::string::npos);
 
-    EXPECT_FALSE(m_core.OnDrop({broken}));
+    EXPECT_TRUE(m_core.OnDrop({broken}));
+    WaitChecked(m_core);
     ASSERT_EQ(m_view.errors.size(), 1u);
     EXPECT_EQ(m_view.errors[0].rfind(std::string(kQuillbeyCaption) + "|", 0), 0u);
     EXPECT_NE(m_view.errors[0].find(broken + ": line 2: "), std::string::npos) << m_view.errors[0];
@@ -379,8 +384,36 @@ TEST_F(DialogCoreTest, DroppedDatIsLoadedStoredAndRestoredButABadOneChangesNothi
 
     CQuillbeyDlgCore restored(m_view, {m_config / "quillbey.ini", {}});
     restored.OnInitDialog();
+    WaitChecked(restored);
     EXPECT_TRUE(restored.HasDat());
     EXPECT_EQ(m_view.errors.size(), 1u);
+}
+
+TEST_F(DialogCoreTest, ADatLoadsWhileTheListStaysUsableAndOutlivesAFolderChange) {
+    TempDir dats;
+    const std::string dat = FillDatFolder(m_roms, dats);
+    TempDir second;
+    second.WriteFile("good.gba", Image({.title = "GOOD"}));
+    std::promise<void> release;
+    const std::shared_future<void> released = release.get_future().share();
+    m_core.SetBeforeDatLoad([released] { released.wait_for(std::chrono::seconds(60)); });
+    m_core.OnInitDialog();
+    m_core.ChooseFolder(m_roms.Path());
+    WaitIdle();
+    EXPECT_TRUE(m_core.LoadDat(dat)); // returns while the load is held
+    EXPECT_TRUE(m_view.checking);
+    m_core.OnTimer();
+    EXPECT_FALSE(m_core.HasDat());
+    m_core.OnItemChangedRomList(2);
+    EXPECT_EQ(m_view.shown.values[0], "GOOD");
+    EXPECT_EQ(Marks(), std::vector<RowMark>(5, RowMark::None));
+
+    m_core.ChooseFolder(second.Path()); // a DAT is no folder's: its load goes on
+    EXPECT_TRUE(m_core.IsChecking());
+    release.set_value();
+    WaitChecked(m_core);
+    EXPECT_TRUE(m_core.HasDat());
+    EXPECT_EQ(Marks(), std::vector<RowMark>{RowMark::Good});
 }
 
 TEST_F(DialogCoreTest, ChoosingAFolderStopsTheBackgroundCheckAtOnce) {
@@ -391,9 +424,13 @@ TEST_F(DialogCoreTest, ChoosingAFolderStopsTheBackgroundCheckAtOnce) {
     CLoadGate gate(CLoadGate::Named("good.gba"));
     m_core.SetCheckOptions({.nThreads = 1, .beforeHash = gate.Options().beforeLoad});
     m_core.OnInitDialog();
-    ASSERT_TRUE(m_core.LoadDat(dat));
+    m_core.LoadDat(dat);
     m_core.ChooseFolder(m_roms.Path());
     WaitIdle();
+    for (int tick = 0; tick < 6000 && !m_core.HasDat(); ++tick) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        m_core.OnTimer(); // the DAT may be put in place after the scan
+    }
     ASSERT_TRUE(gate.WaitUntilReached(std::chrono::seconds(60)));
     m_core.OnTimer();
     EXPECT_TRUE(m_core.IsChecking());
