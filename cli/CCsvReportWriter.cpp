@@ -1,6 +1,7 @@
 // CSV output: the entry fields, flattened, one row per entry.
 #include "CCsvReportWriter.h"
 
+#include "ByteBlocks.h"
 #include "CFieldSkeleton.h"
 #include "EntryFields.h"
 
@@ -8,7 +9,6 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
-#include <cstring>
 
 #include <set>
 
@@ -64,15 +64,6 @@ private:
     std::set<std::string> m_topKeys; // names of the entry's own fields, for the header
 };
 
-constexpr std::uint64_t kEveryByte = 0x0101010101010101u;
-constexpr std::uint64_t kHighBits = 0x8080808080808080u;
-
-// True when one of the eight bytes equals `byte`.
-bool HasByte(std::uint64_t block, unsigned char byte) {
-    const std::uint64_t diff = block ^ (kEveryByte * byte);
-    return ((diff - kEveryByte) & ~diff & kHighBits) != 0;
-}
-
 bool IsSeparator(char c) {
     return c == ',' || c == '"' || c == '\r' || c == '\n';
 }
@@ -80,15 +71,11 @@ bool IsSeparator(char c) {
 // A comma, a quotation mark or a line break in `value`: eight bytes at a time
 // past those that hold none, which almost every field is.
 bool NeedsQuotes(std::string_view value) {
-    std::size_t i = 0;
-    for (; i + sizeof(std::uint64_t) <= value.size(); i += sizeof(std::uint64_t)) {
-        std::uint64_t block = 0;
-        std::memcpy(&block, value.data() + i, sizeof block);
-        if (HasByte(block, ',') || HasByte(block, '"') || HasByte(block, '\r') ||
-            HasByte(block, '\n')) {
-            return true;
-        }
-    }
+    using namespace byte_blocks;
+    const std::size_t i = PlainPrefix(value, [](std::uint64_t block) {
+        return HasByte(block, ',') || HasByte(block, '"') || HasByte(block, '\r') ||
+               HasByte(block, '\n');
+    });
     return std::any_of(value.begin() + static_cast<std::ptrdiff_t>(i), value.end(), IsSeparator);
 }
 

@@ -1,40 +1,25 @@
 // JSON output, written by hand into the output buffer.
 #include "CJsonReportWriter.h"
 
+#include "ByteBlocks.h"
 #include "CFieldSkeleton.h"
 #include "EntryFields.h"
 
 #include <array>
 #include <charconv>
 #include <cstdint>
-#include <cstring>
 
 namespace {
 
 constexpr char kLowerHexDigits[] = "0123456789abcdef";
 
-constexpr std::uint64_t kEveryByte = 0x0101010101010101u;
-constexpr std::uint64_t kHighBits = 0x8080808080808080u;
-
-// True when one of the eight bytes equals `byte`.
-bool HasByte(std::uint64_t block, unsigned char byte) {
-    const std::uint64_t diff = block ^ (kEveryByte * byte);
-    return ((diff - kEveryByte) & ~diff & kHighBits) != 0;
-}
-
 // Where the first byte that needs escaping may be: eight bytes at a time
 // past those that need none, which almost every name and header text is.
 std::size_t FirstToEscape(std::string_view text) {
-    std::size_t i = 0;
-    for (; i + sizeof(std::uint64_t) <= text.size(); i += sizeof(std::uint64_t)) {
-        std::uint64_t block = 0;
-        std::memcpy(&block, text.data() + i, sizeof block);
-        const bool control = ((block - kEveryByte * 0x20) & ~block & kHighBits) != 0;
-        if (control || HasByte(block, '"') || HasByte(block, '\\')) {
-            break;
-        }
-    }
-    return i;
+    using namespace byte_blocks;
+    return PlainPrefix(text, [](std::uint64_t block) {
+        return HasByteBelow(block, 0x20) || HasByte(block, '"') || HasByte(block, '\\');
+    });
 }
 
 // Writes an entry's fields as the members of one object, into `Sink`.
